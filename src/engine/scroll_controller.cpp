@@ -1,0 +1,150 @@
+#include "engine/scroll_controller.h"
+
+namespace qm {
+
+namespace et = platform::event_type;
+using platform::Event;
+using platform::EventType;
+using platform::Point;
+
+namespace {
+
+constexpr platform::EventMask mouseTapMask =
+    platform::eventMaskBit(et::leftMouseDown) | platform::eventMaskBit(et::rightMouseDown) |
+    platform::eventMaskBit(et::otherMouseDown) | platform::eventMaskBit(et::otherMouseUp);
+
+bool isTapDisabledNotice(EventType type) {
+    return type == et::tapDisabledByTimeout || type == et::tapDisabledByUserInput;
+}
+
+}  // namespace
+
+ScrollController::ScrollController(const platform::Platform& platform, const ExclusionManager& exclusions)
+    : platform_(platform),
+      exclusions_(exclusions),
+      marker_(platform.windowServer, platform.screens),
+      eventSource_(platform.events.createSource(platform::EventSourceState::hidSystem)) {}
+
+bool ScrollController::start() {
+    if (eventTap_) {
+        setIsEnabled(true);
+        eventTap_->enable(true);
+        startWatchdog();
+        return true;
+    }
+    auto tap = platform_.events.tapCreate(platform::TapLocation::session, platform::TapPlacement::headInsert,
+                                          platform::TapOptions::defaultFilter, mouseTapMask,
+                                          &tapCallback<&ScrollController::handle>, this);
+    if (!tap) return false;
+    auto source = tap->createRunLoopSource(0);
+    platform_.runLoop.addSource(*source, platform::RunLoopMode::common);
+    tap->enable(true);
+    eventTap_ = std::move(tap);
+    runLoopSource_ = std::move(source);
+    setIsEnabled(true);
+    startWatchdog();
+    return true;
+}
+
+void ScrollController::setEnabled(bool enabled) {
+    if (!eventTap_) return;
+    setIsEnabled(enabled);
+    eventTap_->enable(enabled);
+    if (enabled) {
+        startWatchdog();
+        return;
+    }
+    exitScroll();
+    watchdog_.reset();
+}
+
+Event* ScrollController::handle(EventType type, Event* event) {
+    if (isTapDisabledNotice(type)) {
+        if (isEnabled_ && eventTap_) eventTap_->enable(true);
+        if (state_ != ScrollState::idle) exitScroll();
+        return event;
+    }
+    if (!isEnabled_) return event;
+    if (event->integerValueField(platform::event_field::sourceUserData) == syntheticEventTag) return event;
+    if (type == et::leftMouseDown || type == et::rightMouseDown) {
+        if (state_ != ScrollState::locked) return event;
+        exitScroll();
+        return nullptr;
+    }
+    if (type != et::otherMouseDown && type != et::otherMouseUp) return event;
+    if (event->integerValueField(platform::event_field::mouseButtonNumber) != platform::mouse_button::center)
+        return event;
+
+    if (type == et::otherMouseUp) {
+        switch (state_) {
+            case ScrollState::pressed:
+                if (moved_) {
+                    exitScroll();
+                } else {
+                    setState(ScrollState::locked);
+                    installEscTap();
+                }
+                return nullptr;
+            case ScrollState::swallowUp: setState(ScrollState::idle); return nullptr;
+            case ScrollState::idle:
+            case ScrollState::locked: return event;
+        }
+    }
+    if (state_ == ScrollState::locked) {
+        exitScroll();
+        return nullptr;
+    }
+
+    const auto bundleID = frontmostBundleID();
+    if (bundleID && exclusions_.isExcluded(*bundleID)) return event;
+    if (event->flags() & platform::eventFlagMaskShift) return event;
+    handleMiddlePress();
+    return nullptr;
+}
+
+// A middle press that neither ends a locked session nor belongs to the application.
+void ScrollController::handleMiddlePress() {
+    const Point p = pointerLocation();
+    const auto bundleID = frontmostBundleID();
+    if (bundleID && kWebAppBundleIDs().contains(*bundleID) && isLinkAt(p)) {
+        postSyntheticMiddleClick(p);
+        setState(ScrollState::swallowUp);
+        return;
+    }
+    startSession(p);
+}
+
+void ScrollController::startSession(Point p) {
+    // The velocities are left alone: a press that arrives in a running session
+    // (its release was lost) carries the old motion over.
+    anchor_ = p;
+    moved_ = false;
+    setState(ScrollState::pressed);
+    marker_.show(p);
+    std::tie(targetPID_, targetFrame_) = appUnderPoint(anchor_);
+    startTimer();
+}
+
+Point ScrollController::pointerLocation() {
+    const auto event = platform_.events.create(nullptr);
+    return event ? event->location() : Point{};
+}
+
+std::optional<std::string> ScrollController::frontmostBundleID() const {
+    const auto app = platform_.workspace.frontmostApplication();
+    return app ? app->bundleIdentifier : std::nullopt;
+}
+
+void ScrollController::setState(ScrollState state) {
+    if (state_ == state) return;
+    state_ = state;
+    if (observer_) observer_->stateChanged(state);
+}
+
+void ScrollController::setIsEnabled(bool enabled) {
+    if (isEnabled_ == enabled) return;
+    isEnabled_ = enabled;
+    if (observer_) observer_->enabledChanged(enabled);
+}
+
+}  // namespace qm

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "engine/scroll_state.h"
+#include "exclusions/exclusion_manager.h"
+#include "overlay/anchor_marker.h"
+#include "platform/platform.h"
+
+namespace qm {
+
+// Written into the source user data of the synthetic clicks the engine posts,
+// so that its own tap lets them through.
+inline constexpr int64_t syntheticEventTag = 0x4D43;
+
+// Told of every change of the session state and of the on/off switch.
+class ScrollObserver {
+public:
+    virtual ~ScrollObserver() = default;
+    virtual void stateChanged(ScrollState state) = 0;
+    virtual void enabledChanged(bool enabled) = 0;
+};
+
+// The scroll engine: a mouse tap that runs the session state machine on
+// middle-button events, the stepping timer that scrolls the window under the
+// anchor, the Escape tap of a locked session and the watchdog of both taps.
+class ScrollController {
+public:
+    ScrollController(const platform::Platform& platform, const ExclusionManager& exclusions);
+    ScrollController(const ScrollController&) = delete;
+    ScrollController& operator=(const ScrollController&) = delete;
+
+    // Installs or re-enables the mouse tap; false when it cannot be created.
+    bool start();
+    void setEnabled(bool enabled);
+    bool isEnabled() const { return isEnabled_; }
+
+    ScrollState state() const { return state_; }
+    void setObserver(ScrollObserver* observer) { observer_ = observer; }
+
+private:
+    using Target = std::pair<std::optional<int32_t>, std::optional<platform::Rect>>;
+
+    template <platform::Event* (ScrollController::*handler)(platform::EventType, platform::Event*)>
+    static platform::Event* tapCallback(platform::EventType type, platform::Event* event, void* userInfo) {
+        if (!userInfo) return event;
+        return (static_cast<ScrollController*>(userInfo)->*handler)(type, event);
+    }
+    // The taps' decisions: the event to let it through, nullptr to consume it.
+    platform::Event* handle(platform::EventType type, platform::Event* event);
+    platform::Event* handleKey(platform::EventType type, platform::Event* event);
+
+    void handleMiddlePress();
+    void startSession(platform::Point p);
+    void startTimer();
+    void scrollStep();
+    void exitScroll();
+    void installEscTap();
+    void removeEscTap();
+    void startWatchdog();
+    void watchdogTick();
+    bool isLinkAt(platform::Point p);
+    Target appUnderPoint(platform::Point p);
+    void postSyntheticMiddleClick(platform::Point p);
+
+    platform::Point pointerLocation();
+    std::optional<std::string> frontmostBundleID() const;
+    void setState(ScrollState state);
+    void setIsEnabled(bool enabled);
+
+    // Every resource below is owned here and released with the controller, so
+    // no tap or timer can call back into a controller that is gone.
+    const platform::Platform& platform_;
+    const ExclusionManager& exclusions_;
+    ScrollObserver* observer_ = nullptr;
+
+    ScrollState state_ = ScrollState::idle;
+    platform::Point anchor_;
+    bool moved_ = false;
+    std::unique_ptr<platform::Timer> timer_;
+    std::optional<int32_t> targetPID_;
+    std::optional<platform::Rect> targetFrame_;
+    double velX_ = 0, velY_ = 0;
+    double accX_ = 0, accY_ = 0;
+    AnchorMarker marker_;
+    std::unique_ptr<platform::EventSource> eventSource_;
+    std::unique_ptr<platform::EventTap> eventTap_;
+    std::unique_ptr<platform::RunLoopSource> runLoopSource_;
+    std::unique_ptr<platform::EventTap> escTap_;
+    std::unique_ptr<platform::RunLoopSource> escRunLoopSource_;
+    std::unique_ptr<platform::Timer> watchdog_;
+    bool isEnabled_ = false;
+};
+
+}  // namespace qm

@@ -1,0 +1,93 @@
+#include "engine/scroll_controller.h"
+
+#include <limits>
+
+namespace qm {
+
+using platform::Point;
+using platform::Value;
+namespace ax = platform::ax_error;
+
+namespace {
+
+constexpr float axMessagingTimeout = 0.1f;
+constexpr int maxLinkChain = 12;  // the hit element and up to 11 ancestors
+
+bool hasLinkRole(platform::AXElement& element) {
+    platform::AXValue role;
+    if (element.copyAttributeValue("AXRole", role) != ax::success) return false;
+    const auto* text = std::get_if<std::string>(&role);
+    return text && *text == "AXLink";
+}
+
+// An entry of the window list as the target of a session, or nothing when it
+// is not an ordinary window of another process containing p.
+std::optional<std::pair<int32_t, platform::Rect>> targetWindow(const Value& entry, Point p, int32_t ownPID) {
+    namespace key = platform::window_key;
+    if (const Value* layer = entry.find(key::layer)) {
+        const auto level = layer->exactInteger();
+        if (level && *level != 0) return std::nullopt;
+    }
+    const Value* owner = entry.find(key::ownerPID);
+    const auto pid = owner ? owner->exactInteger() : std::nullopt;
+    if (!pid || *pid < std::numeric_limits<int32_t>::min() || *pid > std::numeric_limits<int32_t>::max() ||
+        *pid == ownPID)
+        return std::nullopt;
+    const Value* bounds = entry.find(key::bounds);
+    const auto frame = bounds ? platform::rectFromDictionary(*bounds) : std::nullopt;
+    if (!frame || !platform::rectContainsPoint(*frame, p)) return std::nullopt;
+    return std::pair{static_cast<int32_t>(*pid), *frame};
+}
+
+}  // namespace
+
+bool ScrollController::isLinkAt(Point p) {
+    const auto systemWide = platform_.accessibility.createSystemWide();
+    if (!systemWide) return false;
+    systemWide->setMessagingTimeout(axMessagingTimeout);
+    std::unique_ptr<platform::AXElement> element;
+    if (systemWide->copyElementAtPosition(static_cast<float>(p.x), static_cast<float>(p.y), element) != ax::success ||
+        !element)
+        return false;
+
+    for (int examined = 1;; ++examined) {
+        if (hasLinkRole(*element)) return true;
+        if (examined == maxLinkChain) return false;
+        platform::AXValue parent;
+        if (element->copyAttributeValue("AXParent", parent) != ax::success) return false;
+        // A parent of any other kind ends the walk like a missing one.
+        auto* next = std::get_if<std::unique_ptr<platform::AXElement>>(&parent);
+        if (!next || !*next) return false;
+        element = std::move(*next);
+    }
+}
+
+ScrollController::Target ScrollController::appUnderPoint(Point p) {
+    const int32_t ownPID = platform_.process.processIdentifier();
+    const auto list = platform_.windowList.copyWindowInfo(
+        platform::windowListOptionOnScreenOnly | platform::windowListExcludeDesktopElements, platform::nullWindowID);
+    const auto* entries = list ? list->asArray() : nullptr;
+    if (!entries) return {};
+    // Entries are front to back; a malformed one is skipped, not fatal.
+    for (const Value& entry : *entries) {
+        if (const auto target = targetWindow(entry, p, ownPID)) return {target->first, target->second};
+    }
+    return {};
+}
+
+void ScrollController::postSyntheticMiddleClick(Point p) {
+    namespace et = platform::event_type;
+    auto& events = platform_.events;
+    auto press = events.createMouseEvent(eventSource_.get(), et::otherMouseDown, p, platform::mouse_button::center);
+    if (!press) return;
+    auto release = events.createMouseEvent(eventSource_.get(), et::otherMouseUp, p, platform::mouse_button::center);
+    if (!release) return;
+    for (auto* event : {press.get(), release.get()}) {
+        event->setIntegerValueField(platform::event_field::mouseButtonNumber, platform::mouse_button::center);
+        event->setIntegerValueField(platform::event_field::sourceUserData, syntheticEventTag);
+    }
+    events.post(platform::TapLocation::hid, *press);
+    events.post(platform::TapLocation::hid, *release);
+}
+
+}  // namespace qm

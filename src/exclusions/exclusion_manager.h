@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "exclusions/bundle_id_sets.h"
+#include "platform/user_defaults.h"
+
+namespace qm {
+
+// The applications in which middle clicks keep their ordinary meaning: the
+// built-in defaults united with the user's list in the user defaults. Nothing
+// is cached, so a change written by another process counts at the next query.
+class ExclusionManager {
+public:
+    explicit ExclusionManager(platform::UserDefaults& defaults) : defaults_(defaults) {}
+
+    // Flips id in the user's list and answers whether it is excluded afterwards.
+    bool toggle(const std::string& id);
+    bool isExcluded(const std::string& id) const;
+
+private:
+    BundleIDSet storedSet() const;
+
+    const std::string key_ = "excludedBundleIDs";
+    platform::UserDefaults& defaults_;
+};
+
+}  // namespace qm

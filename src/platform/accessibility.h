@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+
+// Accessibility: elements, their attributes and the process's trust.
+namespace qm::platform {
+
+using AXError = int32_t;
+namespace ax_error {
+inline constexpr AXError success = 0;
+inline constexpr AXError failure = -25200;
+inline constexpr AXError illegalArgument = -25201;
+inline constexpr AXError invalidUIElement = -25202;
+inline constexpr AXError cannotComplete = -25204;
+inline constexpr AXError attributeUnsupported = -25205;
+inline constexpr AXError apiDisabled = -25211;
+inline constexpr AXError noValue = -25212;
+}  // namespace ax_error
+
+class AXElement;
+
+// A value of a type the program does not read (a number, a list, ...).
+struct AXOtherValue {};
+
+// What an attribute holds: nothing, a string, an element, or something else.
+using AXValue = std::variant<std::monostate, std::string, std::unique_ptr<AXElement>, AXOtherValue>;
+
+class AXElement {
+public:
+    virtual ~AXElement() = default;
+    virtual AXError setMessagingTimeout(float seconds) = 0;
+    virtual AXError copyElementAtPosition(float x, float y, std::unique_ptr<AXElement>& element) = 0;
+    virtual AXError copyAttributeValue(std::string_view attribute, AXValue& value) = 0;
+};
+
+class Accessibility {
+public:
+    virtual ~Accessibility() = default;
+    virtual std::unique_ptr<AXElement> createSystemWide() = 0;
+};
+
+}  // namespace qm::platform

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/accessibility.h"
+#include "platform/events.h"
+#include "platform/run_loop.h"
+#include "platform/screens.h"
+#include "platform/user_defaults.h"
+#include "platform/window_list.h"
+#include "platform/windows.h"
+#include "platform/workspace.h"
+
+namespace qm::platform {
+
+// The one place the program gets the system's services from. Each backend
+// (the simulated desktop, macOS) fills it with its own implementations.
+struct Platform {
+    EventServices& events;
+    RunLoop& runLoop;
+    WindowList& windowList;
+    Accessibility& accessibility;
+    Workspace& workspace;
+    ProcessInfo& process;
+    UserDefaults& defaults;
+    Screens& screens;
+    WindowServer& windowServer;
+};
+
+}  // namespace qm::platform

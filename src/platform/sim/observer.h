@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "platform/events.h"
+#include "platform/value.h"
+
+namespace qm::sim {
+
+class SimEvent;
+class SimWindow;
+struct TapState;
+
+// Told of everything that can be seen from outside the program.
+class Observer {
+public:
+    virtual ~Observer() = default;
+    virtual void tapped(const TapState& /*tap*/, const SimEvent& /*event*/, bool /*consumed*/) {}
+    virtual void tapCreated(const TapState& /*tap*/) {}
+    virtual void tapDestroyed(const TapState& /*tap*/) {}
+    virtual void postedToHID(const SimEvent& /*event*/) {}
+    virtual void postedToPid(const SimEvent& /*event*/, int32_t /*pid*/) {}
+    virtual void delivered(const SimEvent& /*event*/, std::optional<int32_t> /*pid*/) {}
+    virtual void windowShown(const SimWindow& /*window*/) {}
+    virtual void windowHidden(const SimWindow& /*window*/) {}
+    virtual void defaultsWritten(std::string_view /*key*/, const platform::Value& /*value*/) {}
+};
+
+}  // namespace qm::sim

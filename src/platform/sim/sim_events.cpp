@@ -1,0 +1,185 @@
+#include "platform/sim/sim_events.h"
+
+#include <algorithm>
+
+#include "platform/sim/sim_window_server.h"
+
+namespace qm::sim {
+
+namespace et = platform::event_type;
+namespace field = platform::event_field;
+using platform::Event;
+using platform::EventType;
+
+class SimEvents::SimTap : public platform::EventTap {
+public:
+    SimTap(SimEvents& owner, std::shared_ptr<TapState> state)
+        : owner_(owner), counted_(owner.context_.ledger, Ledger::tap), state_(std::move(state)) {}
+    ~SimTap() override {
+        state_->alive = false;
+        std::erase(owner_.taps_, state_);
+        owner_.context_.observer->tapDestroyed(*state_);
+    }
+    void enable(bool on) override { state_->enabled = on; }
+    bool isEnabled() const override { return state_->enabled; }
+    std::unique_ptr<platform::RunLoopSource> createRunLoopSource(int /*order*/) override {
+        auto source = std::make_shared<SourceState>();
+        state_->source = source;
+        return std::make_unique<SimRunLoopSource>(owner_.context_.ledger, std::move(source));
+    }
+
+private:
+    SimEvents& owner_;
+    Counted counted_;
+    std::shared_ptr<TapState> state_;
+};
+
+namespace {
+
+class SimEventSource : public platform::EventSource {
+public:
+    explicit SimEventSource(Ledger& ledger) : counted_(ledger, Ledger::eventSource) {}
+
+private:
+    Counted counted_;
+};
+
+EventType pressType(platform::MouseButton button) {
+    if (button == platform::mouse_button::left) return et::leftMouseDown;
+    if (button == platform::mouse_button::right) return et::rightMouseDown;
+    return et::otherMouseDown;
+}
+
+EventType releaseType(platform::MouseButton button) {
+    if (button == platform::mouse_button::left) return et::leftMouseUp;
+    if (button == platform::mouse_button::right) return et::rightMouseUp;
+    return et::otherMouseUp;
+}
+
+}  // namespace
+
+std::unique_ptr<platform::EventTap> SimEvents::tapCreate(platform::TapLocation, platform::TapPlacement placement,
+                                                         platform::TapOptions, platform::EventMask mask,
+                                                         platform::TapCallback callback, void* userInfo) {
+    if (!context_.trusted || tapCreationFails_) return nullptr;
+    auto state = std::make_shared<TapState>();
+    state->mask = mask;
+    state->callback = callback;
+    state->userInfo = userInfo;
+    if (placement == platform::TapPlacement::headInsert)
+        taps_.insert(taps_.begin(), state);
+    else
+        taps_.push_back(state);
+    context_.observer->tapCreated(*state);
+    return std::make_unique<SimTap>(*this, std::move(state));
+}
+
+std::unique_ptr<platform::EventSource> SimEvents::createSource(platform::EventSourceState) {
+    return std::make_unique<SimEventSource>(context_.ledger);
+}
+
+std::unique_ptr<Event> SimEvents::create(const platform::EventSource*) {
+    if (eventCreationFails_) return nullptr;
+    return std::make_unique<SimEvent>(context_.ledger, 0, pointer_);
+}
+
+std::unique_ptr<Event> SimEvents::createMouseEvent(const platform::EventSource*, EventType type,
+                                                   platform::Point location, platform::MouseButton button) {
+    if (eventCreationFails_) return nullptr;
+    auto event = std::make_unique<SimEvent>(context_.ledger, type, location);
+    event->setIntegerValueField(field::mouseButtonNumber, button);
+    return event;
+}
+
+std::unique_ptr<Event> SimEvents::createScrollWheelEvent2(const platform::EventSource*, platform::ScrollUnit, uint32_t,
+                                                          int32_t wheel1, int32_t wheel2, int32_t) {
+    if (eventCreationFails_) return nullptr;
+    auto event = std::make_unique<SimEvent>(context_.ledger, et::scrollWheel, pointer_);
+    event->setIntegerValueField(field::scrollWheelPointDeltaAxis1, wheel1);
+    event->setIntegerValueField(field::scrollWheelPointDeltaAxis2, wheel2);
+    return event;
+}
+
+std::unique_ptr<SimEvent> SimEvents::copy(const Event& event) const {
+    return std::make_unique<SimEvent>(static_cast<const SimEvent&>(event));
+}
+
+void SimEvents::post(platform::TapLocation, Event& event) {
+    auto posted = copy(event);
+    context_.observer->postedToHID(*posted);
+    input(std::move(posted));
+}
+
+void SimEvents::postToPid(int32_t pid, Event& event) {
+    // Addressed to one process, so no tap sees it.
+    context_.observer->postedToPid(static_cast<const SimEvent&>(event), pid);
+}
+
+void SimEvents::pressButton(platform::MouseButton button, platform::EventFlags flags) {
+    auto event = std::make_unique<SimEvent>(context_.ledger, pressType(button), pointer_);
+    event->setIntegerValueField(field::mouseButtonNumber, button);
+    event->setFlags(flags);
+    input(std::move(event));
+}
+
+void SimEvents::releaseButton(platform::MouseButton button, platform::EventFlags flags) {
+    auto event = std::make_unique<SimEvent>(context_.ledger, releaseType(button), pointer_);
+    event->setIntegerValueField(field::mouseButtonNumber, button);
+    event->setFlags(flags);
+    input(std::move(event));
+}
+
+void SimEvents::pressKey(int64_t keyCode) {
+    for (EventType type : {et::keyDown, et::keyUp}) {
+        auto event = std::make_unique<SimEvent>(context_.ledger, type, pointer_);
+        event->setIntegerValueField(field::keyboardKeycode, keyCode);
+        input(std::move(event));
+    }
+}
+
+void SimEvents::disableTap(TapState& tap, EventType notice) {
+    tap.enabled = false;
+    if (notice == 0) return;
+    SimEvent event(context_.ledger, notice, pointer_);
+    draining_ = true;
+    Event* result = tap.callback(notice, &event, tap.userInfo);
+    draining_ = false;
+    context_.observer->tapped(tap, event, result == nullptr);
+    drain();
+}
+
+void SimEvents::input(std::unique_ptr<SimEvent> event) {
+    queue_.push_back(std::move(event));
+    if (!draining_) drain();
+}
+
+void SimEvents::drain() {
+    draining_ = true;
+    while (!queue_.empty()) {
+        auto event = std::move(queue_.front());
+        queue_.pop_front();
+        if (passTaps(*event)) context_.observer->delivered(*event, windows_.ownerAt(event->location()));
+    }
+    draining_ = false;
+}
+
+bool SimEvents::isActive(const TapState& tap) const {
+    const auto source = tap.source.lock();
+    return tap.alive && tap.enabled && source && runLoop_.isLive(source->modes);
+}
+
+// True when the event came through every tap.
+bool SimEvents::passTaps(SimEvent& event) {
+    // A callback may create or destroy taps; the ones present now decide.
+    const auto taps = taps_;
+    for (const auto& tap : taps) {
+        const EventType type = event.type();
+        if (type >= 64 || !(tap->mask & platform::eventMaskBit(type)) || !isActive(*tap)) continue;
+        const bool consumed = tap->callback(type, &event, tap->userInfo) == nullptr;
+        context_.observer->tapped(*tap, event, consumed);
+        if (consumed) return false;
+    }
+    return true;
+}
+
+}  // namespace qm::sim

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "platform/events.h"
+#include "platform/sim/context.h"
+#include "platform/sim/sim_event.h"
+#include "platform/sim/sim_run_loop.h"
+
+namespace qm::sim {
+
+class SimWindowServer;
+
+struct TapState {
+    platform::EventMask mask = 0;
+    platform::TapCallback callback = nullptr;
+    void* userInfo = nullptr;
+    bool enabled = false;
+    bool alive = true;
+    std::weak_ptr<SourceState> source;
+};
+
+// The event stream. Hardware input and events posted at the HID level pass the
+// session's taps, newest first; what is left reaches the window under it.
+// Events posted while a tap callback runs wait until the current event is done.
+class SimEvents : public platform::EventServices {
+public:
+    SimEvents(Context& context, SimRunLoop& runLoop, SimWindowServer& windows)
+        : context_(context), runLoop_(runLoop), windows_(windows) {}
+
+    std::unique_ptr<platform::EventTap> tapCreate(platform::TapLocation location, platform::TapPlacement placement,
+                                                  platform::TapOptions options, platform::EventMask mask,
+                                                  platform::TapCallback callback, void* userInfo) override;
+    std::unique_ptr<platform::EventSource> createSource(platform::EventSourceState state) override;
+    std::unique_ptr<platform::Event> create(const platform::EventSource* source) override;
+    std::unique_ptr<platform::Event> createMouseEvent(const platform::EventSource* source, platform::EventType type,
+                                                      platform::Point location, platform::MouseButton button) override;
+    std::unique_ptr<platform::Event> createScrollWheelEvent2(const platform::EventSource* source,
+                                                             platform::ScrollUnit unit, uint32_t wheelCount,
+                                                             int32_t wheel1, int32_t wheel2, int32_t wheel3) override;
+    void post(platform::TapLocation location, platform::Event& event) override;
+    void postToPid(int32_t pid, platform::Event& event) override;
+
+    // Hardware input at the pointer.
+    void movePointer(platform::Point p) { pointer_ = p; }
+    platform::Point pointer() const { return pointer_; }
+    void pressButton(platform::MouseButton button, platform::EventFlags flags);
+    void releaseButton(platform::MouseButton button, platform::EventFlags flags);
+    void pressKey(int64_t keyCode);
+
+    // The system switches a tap off, telling its callback with notice (a
+    // tap-disabled event type), or silently when notice is 0.
+    void disableTap(TapState& tap, platform::EventType notice);
+    std::vector<std::shared_ptr<TapState>> taps() const { return taps_; }
+    // Makes the next tap creations fail even with the permission.
+    void setTapCreationFails(bool fails) { tapCreationFails_ = fails; }
+    // Makes every event creation fail, as when the event system is out of reach.
+    void setEventCreationFails(bool fails) { eventCreationFails_ = fails; }
+
+private:
+    class SimTap;
+    std::unique_ptr<SimEvent> copy(const platform::Event& event) const;
+    void input(std::unique_ptr<SimEvent> event);
+    void drain();
+    bool passTaps(SimEvent& event);
+    bool isActive(const TapState& tap) const;
+
+    Context& context_;
+    SimRunLoop& runLoop_;
+    SimWindowServer& windows_;
+    platform::Point pointer_;
+    std::vector<std::shared_ptr<TapState>> taps_;
+    std::deque<std::unique_ptr<SimEvent>> queue_;
+    bool draining_ = false;
+    bool tapCreationFails_ = false;
+    bool eventCreationFails_ = false;
+};
+
+}  // namespace qm::sim

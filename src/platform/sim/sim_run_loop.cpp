@@ -1,0 +1,104 @@
+#include "platform/sim/sim_run_loop.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qm::sim {
+
+using platform::RunLoopMode;
+
+Micros toMicros(double seconds) {
+    return std::llround(seconds * 1e6);
+}
+
+struct SimRunLoop::TimerState {
+    Micros interval = 0;
+    bool repeats = false;
+    std::function<void()> block;
+    bool valid = true;
+    ModeSet modes;
+    Micros nextFire = 0;
+};
+
+class SimRunLoop::SimTimer : public platform::Timer {
+public:
+    SimTimer(Ledger& ledger, std::shared_ptr<TimerState> state)
+        : counted_(ledger, Ledger::timer), state_(std::move(state)) {}
+    ~SimTimer() override { invalidate(); }
+    void invalidate() override { state_->valid = false; }
+    bool isValid() const override { return state_->valid; }
+    TimerState& state() { return *state_; }
+
+private:
+    Counted counted_;
+    std::shared_ptr<TimerState> state_;
+};
+
+std::unique_ptr<platform::Timer> SimRunLoop::makeTimer(double interval, bool repeats, std::function<void()> block) {
+    // Timers shorter than the clock's resolution would never let time pass.
+    const Micros micros = std::max<Micros>(toMicros(interval), 1);
+    auto state = std::make_shared<TimerState>();
+    state->interval = micros;
+    state->repeats = repeats;
+    state->block = std::move(block);
+    timers_.push_back(state);
+    return std::make_unique<SimTimer>(ledger_, std::move(state));
+}
+
+void SimRunLoop::addTimer(platform::Timer& timer, RunLoopMode mode) {
+    TimerState& state = static_cast<SimTimer&>(timer).state();
+    if (state.modes.empty()) state.nextFire = now_ + state.interval;
+    state.modes.insert(mode);
+}
+
+std::unique_ptr<platform::Timer> SimRunLoop::scheduledTimer(double interval, bool repeats,
+                                                            std::function<void()> block) {
+    auto timer = makeTimer(interval, repeats, std::move(block));
+    addTimer(*timer, RunLoopMode::defaultMode);
+    return timer;
+}
+
+void SimRunLoop::addSource(platform::RunLoopSource& source, RunLoopMode mode) {
+    static_cast<SimRunLoopSource&>(source).state().modes.insert(mode);
+}
+
+void SimRunLoop::removeSource(platform::RunLoopSource& source, RunLoopMode mode) {
+    static_cast<SimRunLoopSource&>(source).state().modes.erase(mode);
+}
+
+bool SimRunLoop::isLive(const ModeSet& modes) const {
+    // The common modes are all of them: default, modal panel and event tracking.
+    return modes.contains(RunLoopMode::common) || modes.contains(mode_);
+}
+
+std::size_t SimRunLoop::validTimers() const {
+    return std::count_if(timers_.begin(), timers_.end(), [](const auto& t) { return t->valid; });
+}
+
+std::shared_ptr<SimRunLoop::TimerState> SimRunLoop::nextDue(Micros t) const {
+    std::shared_ptr<TimerState> next;
+    for (const auto& timer : timers_) {
+        if (!timer->valid || timer->modes.empty() || timer->nextFire > t) continue;
+        // A one-shot timer waits for its mode; a repeating one skips the firing.
+        if (!timer->repeats && !isLive(timer->modes)) continue;
+        if (!next || timer->nextFire < next->nextFire) next = timer;
+    }
+    return next;
+}
+
+void SimRunLoop::advanceTo(Micros t) {
+    while (auto timer = nextDue(t)) {
+        now_ = std::max(now_, timer->nextFire);
+        timer->nextFire += timer->interval;
+        // A timer whose modes are not running misses this firing.
+        if (!isLive(timer->modes)) continue;
+        if (!timer->repeats) timer->valid = false;
+        ++firings_;
+        // The local reference keeps the block alive if it destroys its own timer.
+        timer->block();
+    }
+    std::erase_if(timers_, [](const auto& timer) { return !timer->valid; });
+    now_ = std::max(now_, t);
+}
+
+}  // namespace qm::sim

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "platform/run_loop.h"
+#include "platform/sim/ledger.h"
+
+namespace qm::sim {
+
+using Micros = int64_t;
+
+// Which modes a source or timer was added in.
+using ModeSet = std::set<platform::RunLoopMode>;
+
+struct SourceState {
+    ModeSet modes;
+};
+
+class SimRunLoopSource : public platform::RunLoopSource {
+public:
+    SimRunLoopSource(Ledger& ledger, std::shared_ptr<SourceState> state)
+        : counted_(ledger, Ledger::runLoopSource), state_(std::move(state)) {}
+    ~SimRunLoopSource() override { state_->modes.clear(); }
+    SourceState& state() { return *state_; }
+
+private:
+    Counted counted_;
+    std::shared_ptr<SourceState> state_;
+};
+
+// The main run loop on a virtual clock of whole microseconds. Timers fire at
+// their start plus whole intervals, so they never drift.
+class SimRunLoop : public platform::RunLoop {
+public:
+    explicit SimRunLoop(Ledger& ledger) : ledger_(ledger) {}
+
+    std::unique_ptr<platform::Timer> makeTimer(double interval, bool repeats, std::function<void()> block) override;
+    void addTimer(platform::Timer& timer, platform::RunLoopMode mode) override;
+    std::unique_ptr<platform::Timer> scheduledTimer(double interval, bool repeats,
+                                                    std::function<void()> block) override;
+    void addSource(platform::RunLoopSource& source, platform::RunLoopMode mode) override;
+    void removeSource(platform::RunLoopSource& source, platform::RunLoopMode mode) override;
+
+    Micros now() const { return now_; }
+    // Fires, in time order, every timer due at or before t, then sets the clock to t.
+    void advanceTo(Micros t);
+    // Whether something added in these modes runs in the current mode.
+    bool isLive(const ModeSet& modes) const;
+    void setMode(platform::RunLoopMode mode) { mode_ = mode; }
+    platform::RunLoopMode mode() const { return mode_; }
+    // How many timer callbacks have run: the program's wake-ups.
+    std::size_t firings() const { return firings_; }
+    std::size_t validTimers() const;
+
+private:
+    struct TimerState;
+    class SimTimer;
+
+    std::shared_ptr<TimerState> nextDue(Micros t) const;
+
+    Ledger& ledger_;
+    Micros now_ = 0;
+    platform::RunLoopMode mode_ = platform::RunLoopMode::defaultMode;
+    std::vector<std::shared_ptr<TimerState>> timers_;
+    std::size_t firings_ = 0;
+};
+
+Micros toMicros(double seconds);
+
+}  // namespace qm::sim

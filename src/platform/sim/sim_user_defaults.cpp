@@ -1,0 +1,59 @@
+#include "platform/sim/sim_user_defaults.h"
+
+#include <algorithm>
+
+namespace qm::sim {
+
+using platform::Value;
+
+bool stringBoolValue(std::string_view text) {
+    for (const char c : text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '+' || c == '-' || c == '0') continue;
+        return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+    }
+    return false;
+}
+
+const Value* SimUserDefaults::get(std::string_view key) const {
+    for (const auto& [k, v] : store_)
+        if (k == key) return &v;
+    return nullptr;
+}
+
+std::optional<std::vector<std::string>> SimUserDefaults::stringArrayForKey(std::string_view key) const {
+    const Value* value = get(key);
+    const auto* array = value ? value->asArray() : nullptr;
+    if (!array) return std::nullopt;
+    std::vector<std::string> strings;
+    for (const Value& element : *array) {
+        const auto* text = element.asString();
+        if (!text) return std::nullopt;
+        strings.push_back(*text);
+    }
+    return strings;
+}
+
+bool SimUserDefaults::boolForKey(std::string_view key) const {
+    const Value* value = get(key);
+    if (!value) return false;
+    if (const auto* b = value->asBool()) return *b;
+    if (const auto n = value->number()) return *n != 0;
+    if (const auto* text = value->asString()) return stringBoolValue(*text);
+    return false;
+}
+
+void SimUserDefaults::setObject(const Value& value, std::string_view key) {
+    put(key, value);
+    context_.observer->defaultsWritten(key, value);
+}
+
+void SimUserDefaults::setBool(bool value, std::string_view key) {
+    setObject(Value(value), key);
+}
+
+void SimUserDefaults::put(std::string_view key, Value value) {
+    std::erase_if(store_, [key](const auto& entry) { return entry.first == key; });
+    if (!value.isNull()) store_.emplace_back(std::string(key), std::move(value));
+}
+
+}  // namespace qm::sim

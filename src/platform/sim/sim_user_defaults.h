@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/context.h"
+#include "platform/user_defaults.h"
+
+namespace qm::sim {
+
+// The user defaults as a plain store of raw values.
+class SimUserDefaults : public platform::UserDefaults {
+public:
+    explicit SimUserDefaults(Context& context) : context_(context) {}
+
+    std::optional<std::vector<std::string>> stringArrayForKey(std::string_view key) const override;
+    bool boolForKey(std::string_view key) const override;
+    void setObject(const platform::Value& value, std::string_view key) override;
+    void setBool(bool value, std::string_view key) override;
+
+    // Writes or (with null) removes a raw value, as another process might.
+    void put(std::string_view key, platform::Value value);
+    const platform::Value* get(std::string_view key) const;
+
+private:
+    Context& context_;
+    platform::Value::Dictionary store_;
+};
+
+// How the system reads a string as a boolean: true when, after white space,
+// signs and zeros, it begins with Y, y, T, t or a digit 1 to 9.
+bool stringBoolValue(std::string_view text);
+
+}  // namespace qm::sim

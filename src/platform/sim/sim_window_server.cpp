@@ -1,0 +1,120 @@
+#include "platform/sim/sim_window_server.h"
+
+#include <algorithm>
+
+namespace qm::sim {
+
+using platform::Rect;
+using platform::Value;
+namespace key = platform::window_key;
+
+namespace {
+
+constexpr platform::WindowLevel cursorWindowLevel = 2147483630;
+
+int64_t layerOf(const Value& entry) {
+    const Value* layer = entry.find(key::layer);
+    const auto level = layer ? layer->exactInteger() : std::nullopt;
+    return level.value_or(0);
+}
+
+}  // namespace
+
+SimWindow::SimWindow(SimWindowServer& server, platform::WindowID id, const Rect& frame, platform::WindowStyleMask style)
+    : server_(server), counted_(server.context_.ledger, Ledger::window), id_(id), frame_(frame), style_(style) {}
+
+SimWindow::~SimWindow() {
+    orderOut();
+}
+
+void SimWindow::orderFrontRegardless() {
+    visible_ = true;
+    server_.shown(*this);
+}
+
+void SimWindow::orderOut() {
+    if (!visible_) return;
+    visible_ = false;
+    server_.hidden(*this);
+}
+
+std::unique_ptr<platform::Window> SimWindowServer::createWindow(const Rect& contentRect,
+                                                                platform::WindowStyleMask style, platform::BackingStore,
+                                                                bool) {
+    return std::make_unique<SimWindow>(*this, nextID_++, contentRect, style);
+}
+
+platform::WindowLevel SimWindowServer::windowLevelForKey(platform::WindowLevelKey key) const {
+    return key == platform::cursorWindowLevelKey ? cursorWindowLevel : 0;
+}
+
+void SimWindowServer::shown(SimWindow& window) {
+    std::erase(visible_, &window);
+    visible_.insert(visible_.begin(), &window);
+    context_.observer->windowShown(window);
+}
+
+void SimWindowServer::hidden(SimWindow& window) {
+    std::erase(visible_, &window);
+    context_.observer->windowHidden(window);
+}
+
+Rect SimWindowServer::toQuartz(const Rect& frame) const {
+    return {frame.x, screens_.primaryHeight() - frame.maxY(), frame.width, frame.height};
+}
+
+Value SimWindowServer::entryFor(const SimWindow& window) const {
+    return Value::Dictionary{
+        {std::string(key::number), int64_t{window.id()}},
+        {std::string(key::layer), int64_t{window.level()}},
+        {std::string(key::ownerPID), int64_t{context_.ownPID}},
+        {std::string(key::bounds), platform::dictionaryFromRect(toQuartz(window.frame()))},
+    };
+}
+
+std::optional<Value> SimWindowServer::copyWindowInfo(platform::WindowListOptions, platform::WindowID) {
+    if (listUnavailable_) return std::nullopt;
+    Value::Array list;
+    for (const SimWindow* window : visible_) list.push_back(entryFor(*window));
+    list.insert(list.end(), others_.begin(), others_.end());
+    std::stable_sort(list.begin(), list.end(), [](const Value& a, const Value& b) { return layerOf(a) > layerOf(b); });
+    return Value(std::move(list));
+}
+
+void SimWindowServer::putWindow(int64_t id, int32_t pid, int64_t layer, const Rect& bounds) {
+    closeWindow(id);
+    others_.insert(others_.begin(), Value::Dictionary{
+                                        {std::string(key::number), id},
+                                        {std::string(key::layer), layer},
+                                        {std::string(key::ownerPID), int64_t{pid}},
+                                        {std::string(key::bounds), platform::dictionaryFromRect(bounds)},
+                                    });
+}
+
+void SimWindowServer::putWindowInfo(Value entry) {
+    others_.insert(others_.begin(), std::move(entry));
+}
+
+void SimWindowServer::closeWindow(int64_t id) {
+    std::erase_if(others_, [id](const Value& entry) {
+        const Value* number = entry.find(key::number);
+        return number && number->exactInteger() == id;
+    });
+}
+
+std::optional<int32_t> SimWindowServer::ownerAt(platform::Point p) const {
+    for (const SimWindow* window : visible_) {
+        if (!window->ignoresMouseEvents() && platform::rectContainsPoint(toQuartz(window->frame()), p))
+            return context_.ownPID;
+    }
+    for (const Value& entry : others_) {
+        const Value* owner = entry.find(key::ownerPID);
+        const Value* bounds = entry.find(key::bounds);
+        const auto pid = owner ? owner->exactInteger() : std::nullopt;
+        const auto frame = bounds ? platform::rectFromDictionary(*bounds) : std::nullopt;
+        if (pid && frame && platform::rectContainsPoint(*frame, p)) return static_cast<int32_t>(*pid);
+    }
+    return std::nullopt;
+}
+
+}  // namespace qm::sim

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/sim/context.h"
+#include "platform/sim/sim_screens.h"
+#include "platform/window_list.h"
+#include "platform/windows.h"
+
+namespace qm::sim {
+
+class SimWindowServer;
+
+// A window of the program itself.
+class SimWindow : public platform::Window {
+public:
+    SimWindow(SimWindowServer& server, platform::WindowID id, const platform::Rect& frame,
+              platform::WindowStyleMask style);
+    ~SimWindow() override;
+
+    void setOpaque(bool opaque) override { opaque_ = opaque; }
+    void setBackgroundColor(const platform::Color& color) override { background_ = color; }
+    void setHasShadow(bool shadow) override { hasShadow_ = shadow; }
+    void setIgnoresMouseEvents(bool ignores) override { ignoresMouse_ = ignores; }
+    void setLevel(platform::WindowLevel level) override { level_ = level; }
+    void setCollectionBehavior(platform::CollectionBehavior behavior) override { behavior_ = behavior; }
+    void setContentView(std::unique_ptr<platform::View> view) override { view_ = std::move(view); }
+    void orderFrontRegardless() override;
+    void orderOut() override;
+
+    platform::WindowID id() const { return id_; }
+    platform::Rect frame() const { return frame_; }
+    platform::WindowStyleMask style() const { return style_; }
+    bool opaque() const { return opaque_; }
+    platform::Color background() const { return background_; }
+    bool hasShadow() const { return hasShadow_; }
+    bool ignoresMouseEvents() const { return ignoresMouse_; }
+    platform::WindowLevel level() const { return level_; }
+    platform::CollectionBehavior collectionBehavior() const { return behavior_; }
+    platform::View* contentView() const { return view_.get(); }
+    bool isVisible() const { return visible_; }
+
+private:
+    SimWindowServer& server_;
+    Counted counted_;
+    platform::WindowID id_;
+    platform::Rect frame_;
+    platform::WindowStyleMask style_;
+    bool opaque_ = true;
+    platform::Color background_ = platform::Color::white(0.93, 1);
+    bool hasShadow_ = true;
+    bool ignoresMouse_ = false;
+    platform::WindowLevel level_ = 0;
+    platform::CollectionBehavior behavior_ = 0;
+    std::unique_ptr<platform::View> view_;
+    bool visible_ = false;
+};
+
+// The window server: the program's own windows and those of other processes,
+// front to back, and the window list built from them.
+class SimWindowServer : public platform::WindowServer, public platform::WindowList {
+public:
+    SimWindowServer(Context& context, const SimScreens& screens) : context_(context), screens_(screens) {}
+
+    std::unique_ptr<platform::Window> createWindow(const platform::Rect& contentRect, platform::WindowStyleMask style,
+                                                   platform::BackingStore backing, bool defer) override;
+    platform::WindowLevel windowLevelForKey(platform::WindowLevelKey key) const override;
+    std::optional<platform::Value> copyWindowInfo(platform::WindowListOptions options,
+                                                  platform::WindowID relativeTo) override;
+
+    // Another process's window, at the front (Quartz bounds); an existing id is replaced.
+    void putWindow(int64_t id, int32_t pid, int64_t layer, const platform::Rect& bounds);
+    // A raw window-list entry, as given, at the front.
+    void putWindowInfo(platform::Value entry);
+    void closeWindow(int64_t id);
+    // Makes the window list unavailable, as when the window server does not answer.
+    void setListUnavailable(bool unavailable) { listUnavailable_ = unavailable; }
+
+    // The process whose window receives a click at p (Quartz), if any.
+    std::optional<int32_t> ownerAt(platform::Point p) const;
+    // The program's windows on screen, front first.
+    std::vector<const SimWindow*> visibleWindows() const { return visible_; }
+
+private:
+    friend class SimWindow;
+    void shown(SimWindow& window);
+    void hidden(SimWindow& window);
+    platform::Value entryFor(const SimWindow& window) const;
+    platform::Rect toQuartz(const platform::Rect& frame) const;
+
+    Context& context_;
+    const SimScreens& screens_;
+    std::vector<platform::Value> others_;    // front to back
+    std::vector<const SimWindow*> visible_;  // front to back
+    platform::WindowID nextID_ = 1000;
+    bool listUnavailable_ = false;
+};
+
+}  // namespace qm::sim

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/sim/context.h"
+#include "platform/sim/sim_accessibility.h"
+#include "platform/sim/sim_events.h"
+#include "platform/sim/sim_run_loop.h"
+#include "platform/sim/sim_screens.h"
+#include "platform/sim/sim_user_defaults.h"
+#include "platform/sim/sim_window_server.h"
+#include "platform/sim/sim_workspace.h"
+
+namespace qm::sim {
+
+// A whole simulated desktop. Every test builds its own, so nothing carries
+// over between cases; the program must be destroyed before its world.
+class World {
+public:
+    World();
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+
+    const platform::Platform& platform() const { return platform_; }
+
+    void setObserver(Observer* observer) { context_.observer = observer ? observer : &context_.silent; }
+    void setTrusted(bool trusted) { context_.trusted = trusted; }
+    bool trusted() const { return context_.trusted; }
+    int32_t ownPID() const { return context_.ownPID; }
+    const Ledger& ledger() const { return context_.ledger; }
+
+    SimRunLoop& runLoop() { return runLoop_; }
+    SimScreens& screens() { return screens_; }
+    SimWindowServer& windows() { return windows_; }
+    SimEvents& events() { return events_; }
+    SimAccessibility& accessibility() { return accessibility_; }
+    SimWorkspace& workspace() { return workspace_; }
+    SimUserDefaults& defaults() { return defaults_; }
+
+private:
+    Context context_;
+    SimRunLoop runLoop_;
+    SimScreens screens_;
+    SimWindowServer windows_;
+    SimEvents events_;
+    SimAccessibility accessibility_;
+    SimWorkspace workspace_;
+    SimUserDefaults defaults_;
+    platform::Platform platform_;
+};
+
+}  // namespace qm::sim

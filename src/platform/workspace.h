@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The workspace and this process.
+namespace qm::platform {
+
+struct RunningApplication {
+    std::optional<std::string> bundleIdentifier;
+    std::optional<std::string> localizedName;
+    int32_t processIdentifier = 0;
+};
+
+class Workspace {
+public:
+    virtual ~Workspace() = default;
+    virtual std::optional<RunningApplication> frontmostApplication() const = 0;
+};
+
+class ProcessInfo {
+public:
+    virtual ~ProcessInfo() = default;
+    virtual int32_t processIdentifier() const = 0;
+};
+
+}  // namespace qm::platform

@@ -1,0 +1,177 @@
+#include "tools/demo.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <ostream>
+#include <sstream>
+
+#include "tools/pictures.h"
+#include "tools/runner.h"
+
+namespace qm::tools {
+
+namespace {
+
+struct Phase {
+    const char* title;
+    const char* scenario;
+};
+
+// Two editors, a browser with a link and a virtual machine, side by side.
+const Phase phases[] = {
+    {"Setting up: TextEdit (pid 501) is frontmost, Safari (pid 502) has a window on the right, "
+     "the permission is granted and Quillmere starts",
+     R"({"at": 0, "trusted": true}
+{"at": 0, "frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501}}
+{"at": 0, "window": {"id": 2, "pid": 502, "layer": 0, "bounds": [900, 0, 540, 900]}}
+{"at": 0, "window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 900, 900]}}
+{"at": 0, "ax": {"bounds": [1000, 100, 120, 20], "roles": ["AXStaticText", "AXLink", "AXWebArea"]}}
+{"at": 0, "launch": true})"},
+    {"Hold and drag: a middle press in TextEdit, the pointer dragged 250 points down and back up "
+     "past the anchor, then the release",
+     R"({"at": 1, "move": [400, 300]}
+{"at": 1, "down": "middle"}
+{"at": 1.2, "move": [400, 420]}
+{"at": 1.6, "move": [400, 550]}
+{"at": 2.2, "move": [400, 200]}
+{"at": 2.6, "up": "middle"})"},
+    {"Click to lock: a middle click without moving, the pointer steered 180 points right and out "
+     "of TextEdit's window, then Escape",
+     R"({"at": 3, "move": [700, 400]}
+{"at": 3, "down": "middle"}
+{"at": 3.05, "up": "middle"}
+{"at": 3.3, "move": [880, 400]}
+{"at": 3.8, "move": [960, 400]}
+{"at": 4.4, "key": 53})"},
+    {"A link in a web application: Safari frontmost, a middle click on a link",
+     R"({"at": 5, "frontmost": {"bundle": "com.apple.Safari", "name": "Safari", "pid": 502}}
+{"at": 5, "move": [1050, 110]}
+{"at": 5, "down": "middle"}
+{"at": 5.1, "up": "middle"})"},
+    {"An excluded application: VMware Fusion frontmost keeps its own middle click",
+     R"({"at": 6, "frontmost": {"bundle": "com.vmware.fusion", "name": "VMware Fusion", "pid": 503}}
+{"at": 6, "move": [300, 300]}
+{"at": 6, "down": "middle"}
+{"at": 6.1, "up": "middle"}
+{"at": 7, "end": true})"},
+};
+
+std::string describeButton(int64_t type) {
+    switch (type) {
+        case 25: return "middle press";
+        case 26: return "middle release";
+        case 1: return "left press";
+        case 3: return "right press";
+        default: return "event of type " + std::to_string(type);
+    }
+}
+
+std::string at(const Json& point) {
+    return "(" + dumpLine(point[0]) + ", " + dumpLine(point[1]) + ")";
+}
+
+// Tells one trace record in words; scroll events are summed up per phase.
+class Narrator {
+public:
+    explicit Narrator(std::ostream& out) : out_(out) {}
+
+    void hear(const Json& record) {
+        const double t = record["t"].get<double>();
+        if (record.contains("scroll")) {
+            const Json& s = record["scroll"];
+            samples_.push_back({t, s["wheel1"].get<int>(), s["wheel2"].get<int>()});
+            ++scrolls_;
+            wheel1_ += s["wheel1"].get<int>();
+            wheel2_ += s["wheel2"].get<int>();
+            if (s["route"] == "pid") ++toPid_;
+            return;
+        }
+        const std::string line = sentence(record);
+        if (!line.empty()) out_ << "  " << std::fixed << std::setprecision(2) << t << " s  " << line << '\n';
+    }
+
+    void endPhase() {
+        if (scrolls_ > 0) {
+            out_ << "         " << scrolls_ << " scroll events posted, " << wheel1_ << " px vertically and " << wheel2_
+                 << " px horizontally";
+            if (toPid_ > 0) out_ << "; " << toPid_ << " of them addressed to the target process at the anchor";
+            out_ << ".\n";
+        }
+        scrolls_ = toPid_ = wheel1_ = wheel2_ = 0;
+    }
+
+    const std::vector<ScrollSample>& samples() const { return samples_; }
+
+private:
+    static std::string sentence(const Json& r) {
+        if (r.contains("enabled")) return r["enabled"] == true ? "The engine is on." : "The engine is off.";
+        if (r.contains("state")) return "Session state: " + r["state"].get<std::string>() + ".";
+        if (r.contains("escTap"))
+            return r["escTap"] == true ? "The Escape tap is installed." : "The Escape tap is removed.";
+        if (r.contains("marker")) {
+            if (r["marker"].is_null()) return "The marker goes away.";
+            return "The marker appears, window frame " + dumpLine(r["marker"]["frame"]) + " (AppKit space).";
+        }
+        if (r.contains("post"))
+            return "Quillmere posts a synthetic " + describeButton(r["post"]["type"].get<int64_t>()) + " at " +
+                   at(r["post"]["at"]) + ", tagged " + dumpLine(r["post"]["userData"]) + ".";
+        if (r.contains("tapped")) {
+            const Json& e = r["tapped"];
+            const std::string what = e["tap"] == "escape" ? "Escape" : describeButton(e["type"].get<int64_t>());
+            return "The " + e["tap"].get<std::string>() + " tap " +
+                   (e["verdict"] == "consume" ? "consumes" : "passes") + " the " + what + " at " + at(e["at"]) + ".";
+        }
+        if (r.contains("delivered")) {
+            const Json& d = r["delivered"];
+            const std::string who = d["pid"].is_null() ? "No application" : "Process " + dumpLine(d["pid"]);
+            return who + " receives the " + describeButton(d["type"].get<int64_t>()) + ".";
+        }
+        return {};
+    }
+
+    std::ostream& out_;
+    std::vector<ScrollSample> samples_;
+    int scrolls_ = 0, toPid_ = 0, wheel1_ = 0, wheel2_ = 0;
+};
+
+}  // namespace
+
+int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error) {
+        err << "quillmere-sim: cannot create " << dir << ": " << error.message() << '\n';
+        return 2;
+    }
+    std::ofstream traceFile(std::filesystem::path(dir) / "trace.jsonl");
+    Narrator narrator(out);
+    {
+        Runner runner(traceFile);
+        runner.trace().setListener([&](const Json& record) { narrator.hear(record); });
+        out << "Quillmere in a simulated desktop of one 1440 x 900 display.\n";
+        for (const Phase& phase : phases) {
+            out << '\n' << phase.title << ":\n";
+            std::istringstream text(phase.scenario);
+            runner.run(parseScenario(text));
+            narrator.endPhase();
+        }
+    }
+
+    const auto path = [&](const char* name) { return (std::filesystem::path(dir) / name).string(); };
+    out << "\nPictures and the full trace in " << dir << ":\n";
+    for (const auto& [name, problem] :
+         {std::pair{"marker.png", writeMarkerPicture(path("marker.png"), 1)},
+          std::pair{"marker-enlarged.png", writeMarkerPicture(path("marker-enlarged.png"), 8)},
+          std::pair{"scroll-plot.png", writeScrollPlot(path("scroll-plot.png"), narrator.samples())}}) {
+        if (!problem.empty()) {
+            err << "quillmere-sim: " << problem << '\n';
+            return 2;
+        }
+        out << "  " << name << '\n';
+    }
+    out << "  trace.jsonl\n";
+    return 0;
+}
+
+}  // namespace qm::tools

@@ -1,0 +1,130 @@
+#include "tools/pictures.h"
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "overlay/anchor_marker.h"
+#include "overlay/marker_view.h"
+#include "tools/cairo_graphics.h"
+
+namespace qm::tools {
+
+namespace {
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct ContextDeleter {
+    void operator()(cairo_t* cr) const { cairo_destroy(cr); }
+};
+struct LayoutDeleter {
+    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
+};
+using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using Context = std::unique_ptr<cairo_t, ContextDeleter>;
+
+std::string save(cairo_surface_t* surface, const std::string& path) {
+    const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
+    if (status == CAIRO_STATUS_SUCCESS) return {};
+    return "cannot write " + path + ": " + cairo_status_to_string(status);
+}
+
+void text(cairo_t* cr, const std::string& markup, double x, double y, double size, bool centred = false) {
+    std::unique_ptr<PangoLayout, LayoutDeleter> layout(pango_cairo_create_layout(cr));
+    auto* font = pango_font_description_from_string("Sans");
+    pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
+    pango_layout_set_font_description(layout.get(), font);
+    pango_font_description_free(font);
+    pango_layout_set_markup(layout.get(), markup.c_str(), -1);
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(layout.get(), &width, &height);
+    cairo_move_to(cr, centred ? x - width / 2.0 : x, y - height / 2.0);
+    pango_cairo_show_layout(cr, layout.get());
+}
+
+struct PlotArea {
+    double left, top, width, height;
+    double maxSeconds, maxAmount;
+    double x(double seconds) const { return left + width * seconds / maxSeconds; }
+    double y(double amount) const { return top + height / 2 - (height / 2) * amount / maxAmount; }
+};
+
+void drawAxes(cairo_t* cr, const PlotArea& area) {
+    cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
+    cairo_set_line_width(cr, 1);
+    cairo_rectangle(cr, area.left, area.top, area.width, area.height);
+    cairo_move_to(cr, area.left, area.y(0));
+    cairo_line_to(cr, area.left + area.width, area.y(0));
+    cairo_stroke(cr);
+    for (double amount : {-area.maxAmount, 0.0, area.maxAmount})
+        text(cr, std::to_string(static_cast<int>(amount)), area.left - 44, area.y(amount), 12);
+    const int step = std::max(1, static_cast<int>(std::ceil(area.maxSeconds / 10)));
+    for (int s = 0; s <= area.maxSeconds; s += step)
+        text(cr, std::to_string(s) + " s", area.x(s), area.top + area.height + 14, 12, true);
+}
+
+void drawSeries(cairo_t* cr, const PlotArea& area, const std::vector<ScrollSample>& samples, bool vertical) {
+    if (vertical)
+        cairo_set_source_rgb(cr, 0.13, 0.42, 0.80);
+    else
+        cairo_set_source_rgb(cr, 0.90, 0.45, 0.10);
+    cairo_set_line_width(cr, 1.5);
+    for (const ScrollSample& s : samples) {
+        const int amount = vertical ? s.wheel1 : s.wheel2;
+        if (amount == 0) continue;
+        cairo_move_to(cr, area.x(s.seconds), area.y(0));
+        cairo_line_to(cr, area.x(s.seconds), area.y(amount));
+    }
+    cairo_stroke(cr);
+}
+
+}  // namespace
+
+std::string writeMarkerPicture(const std::string& path, double scale) {
+    const double margin = AnchorMarker::size * 0.25;
+    const int side = static_cast<int>(std::ceil((AnchorMarker::size + 2 * margin) * scale));
+    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
+    Context cr(cairo_create(surface.get()));
+    cairo_set_source_rgb(cr.get(), 0.80, 0.83, 0.87);  // a desktop-like backdrop
+    cairo_paint(cr.get());
+    cairo_scale(cr.get(), scale, scale);
+    cairo_translate(cr.get(), margin, margin);
+
+    MarkerView view({0, 0, AnchorMarker::size, AnchorMarker::size});
+    CairoGraphics graphics(cr.get(), view.bounds().height, view.isFlipped());
+    view.draw(graphics, view.bounds());
+    cairo_surface_flush(surface.get());
+    return save(surface.get(), path);
+}
+
+std::string writeScrollPlot(const std::string& path, const std::vector<ScrollSample>& samples) {
+    constexpr int width = 960, height = 420;
+    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    Context cr(cairo_create(surface.get()));
+    cairo_set_source_rgb(cr.get(), 1, 1, 1);
+    cairo_paint(cr.get());
+
+    double maxSeconds = 1, maxAmount = 10;
+    for (const ScrollSample& s : samples) {
+        maxSeconds = std::max(maxSeconds, std::ceil(s.seconds));
+        maxAmount = std::max({maxAmount, std::fabs(double(s.wheel1)), std::fabs(double(s.wheel2))});
+    }
+    const PlotArea area{70, 50, width - 100.0, height - 110.0, maxSeconds, std::ceil(maxAmount / 50) * 50};
+    cairo_set_source_rgb(cr.get(), 0.1, 0.1, 0.1);
+    text(cr.get(), "<b>Wheel amounts of each posted scroll event</b> (pixels)", area.left, 24, 15);
+    drawAxes(cr.get(), area);
+    drawSeries(cr.get(), area, samples, true);
+    drawSeries(cr.get(), area, samples, false);
+    cairo_set_source_rgb(cr.get(), 0.13, 0.42, 0.80);
+    text(cr.get(), "wheel 1 (vertical)", area.left, height - 22, 13);
+    cairo_set_source_rgb(cr.get(), 0.90, 0.45, 0.10);
+    text(cr.get(), "wheel 2 (horizontal)", area.left + 180, height - 22, 13);
+    cairo_surface_flush(surface.get());
+    return save(surface.get(), path);
+}
+
+}  // namespace qm::tools

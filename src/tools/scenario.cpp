@@ -1,0 +1,276 @@
+#include "tools/scenario.h"
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <map>
+
+#include "tools/json_values.h"
+
+namespace qm::tools {
+
+namespace {
+
+// A fault in the line being read; the caller adds the line number.
+struct Fault : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::string quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+double toNumber(const Json& json, const std::string& what) {
+    if (!json.is_number()) throw Fault(what + " must be a number");
+    const double x = json.get<double>();
+    if (!std::isfinite(x)) throw Fault(what + " must be finite");
+    return x;
+}
+
+int64_t toInteger(const Json& json, const std::string& what, int64_t min, int64_t max) {
+    if (!json.is_number_integer()) throw Fault(what + " must be a whole number");
+    if (json.is_number_unsigned() && json.get<uint64_t>() > static_cast<uint64_t>(max))
+        throw Fault(what + " must be at most " + std::to_string(max));
+    const auto n = json.get<int64_t>();
+    if (n < min || n > max)
+        throw Fault(what + " must be between " + std::to_string(min) + " and " + std::to_string(max));
+    return n;
+}
+
+int32_t toPID(const Json& json) {
+    return static_cast<int32_t>(
+        toInteger(json, "pid", std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+platform::Rect toRect(const Json& json, const std::string& what) {
+    if (!json.is_array() || json.size() != 4) throw Fault(what + " must be [x, y, w, h]");
+    const platform::Rect r{toNumber(json[0], what), toNumber(json[1], what), toNumber(json[2], what),
+                           toNumber(json[3], what)};
+    if (r.width < 0 || r.height < 0) throw Fault(what + " must not have a negative width or height");
+    return r;
+}
+
+platform::Point toPoint(const Json& json, const std::string& what) {
+    if (!json.is_array() || json.size() != 2) throw Fault(what + " must be [x, y]");
+    return {toNumber(json[0], what), toNumber(json[1], what)};
+}
+
+bool toBool(const Json& json, const std::string& what) {
+    if (!json.is_boolean()) throw Fault(what + " must be true or false");
+    return json.get<bool>();
+}
+
+void requireTrue(const Json& json, const std::string& what) {
+    if (json != true) throw Fault(what + " must be true");
+}
+
+std::optional<std::string> optionalString(const Json& object, const char* key) {
+    const auto it = object.find(key);
+    if (it == object.end() || it->is_null()) return std::nullopt;
+    if (!it->is_string()) throw Fault(std::string(key) + " must be a string or null");
+    return it->get<std::string>();
+}
+
+void onlyKeys(const Json& object, std::initializer_list<const char*> allowed, const std::string& what) {
+    for (const auto& [key, value] : object.items()) {
+        bool known = false;
+        for (const char* name : allowed) known = known || key == name;
+        if (!known) throw Fault(what + " has an unknown key " + quoted(key));
+    }
+}
+
+platform::MouseButton toButton(const Json& json) {
+    if (json == "left") return platform::mouse_button::left;
+    if (json == "right") return platform::mouse_button::right;
+    if (json == "middle") return platform::mouse_button::center;
+    if (json.is_number_integer()) return static_cast<platform::MouseButton>(toInteger(json, "a button number", 0, 31));
+    throw Fault("a button must be \"left\", \"right\", \"middle\" or a number from 0 to 31");
+}
+
+platform::EventFlags toFlags(const Json& line) {
+    const auto it = line.find("flags");
+    if (it == line.end()) return 0;
+    static const std::map<std::string, platform::EventFlags> names{
+        {"shift", 0x00020000}, {"control", 0x00040000}, {"option", 0x00080000}, {"command", 0x00100000}};
+    if (!it->is_array()) throw Fault("flags must be a list of key names");
+    platform::EventFlags flags = 0;
+    for (const auto& name : *it) {
+        const auto found = name.is_string() ? names.find(name.get<std::string>()) : names.end();
+        if (found == names.end()) throw Fault("unknown flag " + name.dump() + " (shift, control, option or command)");
+        flags |= found->second;
+    }
+    return flags;
+}
+
+Action parseFrontmost(const Json& arg, const Json&) {
+    if (arg.is_null()) return action::Frontmost{};
+    if (!arg.is_object()) throw Fault("frontmost must be an object or null");
+    onlyKeys(arg, {"bundle", "name", "pid"}, "frontmost");
+    if (!arg.contains("pid")) throw Fault("frontmost needs a pid");
+    return action::Frontmost{
+        platform::RunningApplication{optionalString(arg, "bundle"), optionalString(arg, "name"), toPID(arg["pid"])}};
+}
+
+Action parseWindow(const Json& arg, const Json&) {
+    if (!arg.is_object()) throw Fault("window must be an object");
+    onlyKeys(arg, {"id", "pid", "layer", "bounds"}, "window");
+    for (const char* key : {"id", "pid", "layer", "bounds"})
+        if (!arg.contains(key)) throw Fault(std::string("window needs ") + key);
+    return action::Window{
+        toInteger(arg["id"], "id", 0, std::numeric_limits<int64_t>::max()), toPID(arg["pid"]),
+        toInteger(arg["layer"], "layer", std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()),
+        toRect(arg["bounds"], "bounds")};
+}
+
+Action parseAx(const Json& arg, const Json&) {
+    if (!arg.is_object()) throw Fault("ax must be an object");
+    onlyKeys(arg, {"bounds", "roles", "lastParent"}, "ax");
+    if (!arg.contains("bounds") || !arg.contains("roles")) throw Fault("ax needs bounds and roles");
+    const Json& roles = arg["roles"];
+    if (!roles.is_array() || roles.empty()) throw Fault("roles must be a non-empty list");
+    sim::AXRegion region{toRect(arg["bounds"], "bounds"), {}, {}};
+    for (const auto& role : roles) region.roles.push_back(toValue(role));
+    if (arg.contains("lastParent")) region.lastParent = toValue(arg["lastParent"]);
+    return action::Ax{std::move(region)};
+}
+
+Action parseDisableTap(const Json& arg, const Json& line) {
+    if (arg != "mouse" && arg != "escape") throw Fault("disableTap must be \"mouse\" or \"escape\"");
+    platform::EventType notice = 0;
+    if (const auto it = line.find("notice"); it != line.end() && !it->is_null()) {
+        if (*it == "timeout")
+            notice = platform::event_type::tapDisabledByTimeout;
+        else if (*it == "userInput")
+            notice = platform::event_type::tapDisabledByUserInput;
+        else
+            throw Fault("notice must be \"timeout\", \"userInput\" or null");
+    }
+    return action::DisableTap{arg == "escape", notice};
+}
+
+Action parseScreens(const Json& arg, const Json&) {
+    if (!arg.is_array()) throw Fault("screens must be a list of [x, y, w, h]");
+    action::Screens screens;
+    for (const auto& frame : arg) screens.frames.push_back(toRect(frame, "a screen"));
+    return screens;
+}
+
+Action parseDefaults(const Json& arg, const Json&) {
+    if (!arg.is_object()) throw Fault("defaults must be an object");
+    action::Defaults defaults;
+    for (const auto& [key, value] : arg.items()) defaults.values.emplace_back(key, toValue(value));
+    return defaults;
+}
+
+struct ActionKind {
+    std::function<Action(const Json& argument, const Json& line)> parse;
+    std::vector<const char*> options;
+};
+
+const std::map<std::string, ActionKind>& actionKinds() {
+    static const std::map<std::string, ActionKind> kinds{
+        {"screens", {parseScreens, {}}},
+        {"trusted", {[](const Json& a, const Json&) -> Action { return action::Trusted{toBool(a, "trusted")}; }, {}}},
+        {"frontmost", {parseFrontmost, {}}},
+        {"defaults", {parseDefaults, {}}},
+        {"window", {parseWindow, {}}},
+        {"windowInfo",
+         {[](const Json& a, const Json&) -> Action {
+              if (!a.is_object()) throw Fault("windowInfo must be an object");
+              return action::WindowInfo{toValue(a)};
+          },
+          {}}},
+        {"closeWindow",
+         {[](const Json& a, const Json&) -> Action {
+              return action::CloseWindow{toInteger(a, "closeWindow", 0, std::numeric_limits<int64_t>::max())};
+          },
+          {}}},
+        {"ax", {parseAx, {}}},
+        {"move", {[](const Json& a, const Json&) -> Action { return action::Move{toPoint(a, "move")}; }, {}}},
+        {"down",
+         {[](const Json& a, const Json& l) -> Action {
+              return action::Button{true, toButton(a), toFlags(l)};
+          },
+          {"flags"}}},
+        {"up",
+         {[](const Json& a, const Json& l) -> Action {
+              return action::Button{false, toButton(a), toFlags(l)};
+          },
+          {"flags"}}},
+        {"key", {[](const Json& a, const Json&) -> Action { return action::Key{toInteger(a, "key", 0, 65535)}; }, {}}},
+        {"launch",
+         {[](const Json& a, const Json&) -> Action {
+              requireTrue(a, "launch");
+              return action::Launch{};
+          },
+          {}}},
+        {"disableTap", {parseDisableTap, {"notice"}}},
+        {"end",
+         {[](const Json& a, const Json&) -> Action {
+              requireTrue(a, "end");
+              return action::End{};
+          },
+          {}}},
+    };
+    return kinds;
+}
+
+Step parseLine(const Json& line, int number, sim::Micros previous) {
+    if (!line.is_object()) throw Fault("expected a JSON object");
+    if (!line.contains("at")) throw Fault("missing \"at\"");
+    const double seconds = toNumber(line["at"], "at");
+    if (seconds < 0 || seconds > 1e9) throw Fault("at must be between 0 and 1e9 seconds");
+    const sim::Micros at = sim::toMicros(seconds);
+    if (at < previous) throw Fault("at goes back in time");
+
+    const std::string* name = nullptr;
+    for (const auto& [key, value] : line.items()) {
+        if (key == "at" || !actionKinds().contains(key)) continue;
+        if (name) throw Fault("more than one action (" + *name + " and " + key + ")");
+        name = &key;
+    }
+    if (!name) {
+        for (const auto& [key, value] : line.items())
+            if (key != "at" && key != "flags" && key != "notice") throw Fault("unknown action " + quoted(key));
+        throw Fault("no action");
+    }
+    const ActionKind& kind = actionKinds().at(*name);
+    for (const auto& [key, value] : line.items()) {
+        if (key == "at" || key == *name) continue;
+        bool isOption = false;
+        for (const char* option : kind.options) isOption = isOption || key == option;
+        if (!isOption) throw Fault(quoted(key) + " is not an option of " + *name);
+    }
+    return Step{number, at, kind.parse(line[*name], line)};
+}
+
+bool isBlankOrComment(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    return first == std::string::npos || text[first] == '#';
+}
+
+}  // namespace
+
+Scenario parseScenario(std::istream& in) {
+    Scenario scenario;
+    std::string text;
+    sim::Micros previous = 0;
+    for (int number = 1; std::getline(in, text); ++number) {
+        if (isBlankOrComment(text)) continue;
+        try {
+            Json line;
+            try {
+                line = Json::parse(text);
+            } catch (const Json::parse_error& e) {
+                throw Fault("not valid JSON (at byte " + std::to_string(e.byte) + ")");
+            }
+            scenario.push_back(parseLine(line, number, previous));
+            previous = scenario.back().at;
+        } catch (const Fault& fault) {
+            throw ScenarioError(number, fault.what());
+        }
+    }
+    return scenario;
+}
+
+}  // namespace qm::tools

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <istream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "platform/events.h"
+#include "platform/geometry.h"
+#include "platform/sim/sim_accessibility.h"
+#include "platform/sim/sim_run_loop.h"
+#include "platform/value.h"
+#include "platform/workspace.h"
+
+namespace qm::tools {
+
+namespace action {
+struct Screens {
+    std::vector<platform::Rect> frames;
+};
+struct Trusted {
+    bool trusted;
+};
+struct Frontmost {
+    std::optional<platform::RunningApplication> app;
+};
+struct Defaults {
+    std::vector<std::pair<std::string, platform::Value>> values;
+};
+struct Window {
+    int64_t id;
+    int32_t pid;
+    int64_t layer;
+    platform::Rect bounds;
+};
+struct WindowInfo {
+    platform::Value entry;
+};
+struct CloseWindow {
+    int64_t id;
+};
+struct Ax {
+    sim::AXRegion region;
+};
+struct Move {
+    platform::Point to;
+};
+struct Button {
+    bool down;
+    platform::MouseButton button;
+    platform::EventFlags flags;
+};
+struct Key {
+    int64_t code;
+};
+struct Launch {};
+struct DisableTap {
+    bool escape;
+    platform::EventType notice;
+};  // notice 0: silently
+struct End {};
+}  // namespace action
+
+using Action = std::variant<action::Screens, action::Trusted, action::Frontmost, action::Defaults, action::Window,
+                            action::WindowInfo, action::CloseWindow, action::Ax, action::Move, action::Button,
+                            action::Key, action::Launch, action::DisableTap, action::End>;
+
+struct Step {
+    int line;
+    sim::Micros at;
+    Action action;
+};
+
+using Scenario = std::vector<Step>;
+
+// Why a scenario was rejected, and where.
+struct ScenarioError : std::runtime_error {
+    ScenarioError(int line, const std::string& reason) : std::runtime_error(reason), line(line) {}
+    int line;
+};
+
+// Reads a whole scenario (JSON Lines) and checks every line before anything runs.
+Scenario parseScenario(std::istream& in);
+
+}  // namespace qm::tools

@@ -1,0 +1,99 @@
+#include "tools/sim_main.h"
+
+#include <fstream>
+#include <iostream>
+
+#include "tools/demo.h"
+#include "tools/runner.h"
+#include "tools/scenario.h"
+
+namespace qm::tools {
+
+namespace {
+
+constexpr const char* usage =
+    "usage: quillmere-sim run [SCENARIO]   run a scenario (JSON Lines; standard input when absent or -)\n"
+    "       quillmere-sim demo [--out DIR]  run the built-in demo and write its pictures into DIR\n"
+    "       quillmere-sim COMMAND --help    more about a command\n";
+
+constexpr const char* runHelp =
+    "usage: quillmere-sim run [SCENARIO]\n"
+    "Runs the program in a simulated desktop driven by SCENARIO, one JSON object per\n"
+    "line, and writes the trace of what happens to standard output as JSON Lines.\n"
+    "Reads standard input when SCENARIO is absent or -. Exit status 2 for a bad\n"
+    "command line or a bad scenario, which is rejected before anything runs.\n";
+
+constexpr const char* demoHelp =
+    "usage: quillmere-sim demo [--out DIR]\n"
+    "Runs a built-in scenario with the main gestures, tells what happens, and writes\n"
+    "pictures (the marker and a plot of the scroll amounts) into DIR (default: demo).\n";
+
+int fail(std::ostream& err, const std::string& message) {
+    err << "quillmere-sim: " << message << '\n';
+    return 2;
+}
+
+bool wantsHelp(const std::vector<std::string>& args) {
+    for (const auto& arg : args)
+        if (arg == "--help" || arg == "-h") return true;
+    return false;
+}
+
+int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (wantsHelp(args)) {
+        out << runHelp;
+        return 0;
+    }
+    if (args.size() > 1) return fail(err, "run takes at most one scenario");
+    const std::string path = args.empty() ? "-" : args.front();
+    if (path.size() > 1 && path.front() == '-') return fail(err, "unknown option " + path);
+    std::ifstream file;
+    if (path != "-") {
+        file.open(path);
+        if (!file) return fail(err, "cannot read " + path);
+    }
+    Scenario scenario;
+    try {
+        scenario = parseScenario(path == "-" ? in : file);
+    } catch (const ScenarioError& e) {
+        return fail(err, "line " + std::to_string(e.line) + ": " + e.what());
+    }
+    Runner runner(out);
+    runner.run(scenario);
+    return 0;
+}
+
+int demoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (wantsHelp(args)) {
+        out << demoHelp;
+        return 0;
+    }
+    std::string dir = "demo";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--out" && i + 1 < args.size())
+            dir = args[++i];
+        else
+            return fail(err, "demo: unexpected argument " + args[i]);
+    }
+    return runDemo(dir, out, err);
+}
+
+}  // namespace
+
+int simMain(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        err << usage;
+        return 2;
+    }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args.front() == "run") return runCommand(rest, in, out, err);
+    if (args.front() == "demo") return demoCommand(rest, out, err);
+    if (args.front() == "--help" || args.front() == "-h") {
+        out << usage;
+        return 0;
+    }
+    err << "quillmere-sim: unknown command " << args.front() << '\n' << usage;
+    return 2;
+}
+
+}  // namespace qm::tools

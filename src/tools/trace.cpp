@@ -1,0 +1,103 @@
+#include "tools/trace.h"
+
+#include "platform/sim/sim_event.h"
+#include "platform/sim/sim_events.h"
+#include "platform/sim/sim_window_server.h"
+
+namespace qm::tools {
+
+namespace et = platform::event_type;
+namespace field = platform::event_field;
+
+namespace {
+
+bool isMouseButtonEvent(platform::EventType type) {
+    return (type >= et::leftMouseDown && type <= et::rightMouseUp) || type == et::otherMouseDown ||
+           type == et::otherMouseUp;
+}
+
+Json point(platform::Point p) {
+    return Json::array({number(p.x), number(p.y)});
+}
+
+bool isMarker(const sim::SimWindow& window) {
+    return window.style() == platform::window_style::borderless;
+}
+
+}  // namespace
+
+bool isKeyTap(const sim::TapState& tap) {
+    return tap.mask & platform::eventMaskBit(et::keyDown);
+}
+
+void Trace::record(const char* key, Json value) {
+    Json line = Json::object();
+    line["t"] = static_cast<double>(clock_.now()) / 1e6;
+    line[key] = std::move(value);
+    out_ << dumpLine(line) << '\n';
+    if (listener_) listener_(line);
+}
+
+void Trace::tapped(const sim::TapState& tap, const sim::SimEvent& event, bool consumed) {
+    Json value = {{"tap", isKeyTap(tap) ? "escape" : "mouse"}, {"type", event.type()}};
+    if (isMouseButtonEvent(event.type())) value["button"] = event.integerValueField(field::mouseButtonNumber);
+    value["at"] = point(event.location());
+    value["verdict"] = consumed ? "consume" : "pass";
+    record("tapped", std::move(value));
+}
+
+void Trace::tapCreated(const sim::TapState& tap) {
+    if (isKeyTap(tap)) record("escTap", true);
+}
+
+void Trace::tapDestroyed(const sim::TapState& tap) {
+    if (isKeyTap(tap)) record("escTap", false);
+}
+
+void Trace::postedToHID(const sim::SimEvent& event) {
+    if (event.type() == et::scrollWheel) {
+        record("scroll", {{"wheel1", event.integerValueField(field::scrollWheelPointDeltaAxis1)},
+                          {"wheel2", event.integerValueField(field::scrollWheelPointDeltaAxis2)},
+                          {"route", "hid"}});
+        return;
+    }
+    record("post", {{"type", event.type()},
+                    {"button", event.integerValueField(field::mouseButtonNumber)},
+                    {"at", point(event.location())},
+                    {"userData", event.integerValueField(field::sourceUserData)}});
+}
+
+void Trace::postedToPid(const sim::SimEvent& event, int32_t pid) {
+    record("scroll", {{"wheel1", event.integerValueField(field::scrollWheelPointDeltaAxis1)},
+                      {"wheel2", event.integerValueField(field::scrollWheelPointDeltaAxis2)},
+                      {"route", "pid"},
+                      {"pid", pid},
+                      {"at", point(event.location())}});
+}
+
+void Trace::delivered(const sim::SimEvent& event, std::optional<int32_t> pid) {
+    if (!isMouseButtonEvent(event.type())) return;
+    record("delivered", {{"pid", pid ? Json(*pid) : Json(nullptr)},
+                         {"type", event.type()},
+                         {"button", event.integerValueField(field::mouseButtonNumber)}});
+}
+
+void Trace::windowShown(const sim::SimWindow& window) {
+    if (!isMarker(window)) return;
+    const platform::Rect f = window.frame();
+    record("marker", {{"frame", Json::array({number(f.x), number(f.y), number(f.width), number(f.height)})}});
+}
+
+void Trace::windowHidden(const sim::SimWindow& window) {
+    if (isMarker(window)) record("marker", nullptr);
+}
+
+void Trace::stateChanged(ScrollState state) {
+    record("state", toString(state));
+}
+
+void Trace::enabledChanged(bool enabled) {
+    record("enabled", enabled);
+}
+
+}  // namespace qm::tools

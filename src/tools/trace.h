@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <ostream>
+
+#include "engine/scroll_controller.h"
+#include "platform/sim/observer.h"
+#include "platform/sim/sim_run_loop.h"
+#include "tools/json_values.h"
+
+namespace qm::tools {
+
+// Writes what can be seen of the program as JSON Lines, one record per
+// outcome, each stamped with the virtual time.
+class Trace : public sim::Observer, public ScrollObserver {
+public:
+    Trace(std::ostream& out, const sim::SimRunLoop& clock) : out_(out), clock_(clock) {}
+
+    // Also hands every record to listener, as the demo does to tell its story.
+    void setListener(std::function<void(const Json&)> listener) { listener_ = std::move(listener); }
+
+    void tapped(const sim::TapState& tap, const sim::SimEvent& event, bool consumed) override;
+    void tapCreated(const sim::TapState& tap) override;
+    void tapDestroyed(const sim::TapState& tap) override;
+    void postedToHID(const sim::SimEvent& event) override;
+    void postedToPid(const sim::SimEvent& event, int32_t pid) override;
+    void delivered(const sim::SimEvent& event, std::optional<int32_t> pid) override;
+    void windowShown(const sim::SimWindow& window) override;
+    void windowHidden(const sim::SimWindow& window) override;
+
+    void stateChanged(ScrollState state) override;
+    void enabledChanged(bool enabled) override;
+
+private:
+    void record(const char* key, Json value);
+
+    std::ostream& out_;
+    const sim::SimRunLoop& clock_;
+    std::function<void(const Json&)> listener_;
+};
+
+// Whether a tap listens to keys: the Escape tap, as opposed to the mouse tap.
+bool isKeyTap(const sim::TapState& tap);
+
+}  // namespace qm::tools
