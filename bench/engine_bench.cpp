@@ -1,0 +1,124 @@
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "engine/scroll_controller.h"
+#include "platform/sim/world.h"
+#include "tools/program.h"
+
+namespace {
+
+namespace et = qm::platform::event_type;
+namespace field = qm::platform::event_field;
+using qm::platform::Point;
+
+constexpr Point anchor{400, 300};
+constexpr int64_t tickMicros = 20000;
+
+// An editor frontmost with a window under the pointer and the program running,
+// as on a real launch; no observer, so nothing is traced.
+struct Desktop {
+    Desktop() {
+        world.setTrusted(true);
+        world.workspace().setFrontmost(qm::platform::RunningApplication{"com.apple.TextEdit", "TextEdit", 501});
+        world.windows().putWindow(1, 501, 0, {0, 0, 1440, 900});
+        world.events().movePointer(anchor);
+        program = std::make_unique<qm::tools::Program>(world.platform());
+        if (!program->controller.start()) throw std::runtime_error("the mouse tap could not be installed");
+        // The Escape tap comes and goes with locked sessions; the mouse tap is the one that never sees keys.
+        for (const auto& tap : world.events().taps())
+            if (!(tap->mask & qm::platform::eventMaskBit(et::keyDown))) mouseTap = tap;
+        if (!mouseTap) throw std::runtime_error("no mouse tap");
+    }
+
+    qm::platform::Event* deliver(qm::sim::SimEvent& event, qm::platform::EventType type) {
+        return mouseTap->callback(type, &event, mouseTap->userInfo);
+    }
+
+    // The world does not lend out its ledger, and the events built here are
+    // not the simulation's to account for.
+    qm::sim::Ledger ledger;
+    qm::sim::World world;
+    // Declared after the world: the program has to go first.
+    std::unique_ptr<qm::tools::Program> program;
+    std::shared_ptr<qm::sim::TapState> mouseTap;
+};
+
+qm::sim::SimEvent middleEvent(qm::sim::Ledger& ledger, qm::platform::EventType type) {
+    qm::sim::SimEvent event(ledger, type, anchor);
+    event.setIntegerValueField(field::mouseButtonNumber, qm::platform::mouse_button::center);
+    return event;
+}
+
+// The price every ordinary click pays while the engine is on: a left press
+// through the mouse tap with no session running.
+void BM_PassedLeftPress(benchmark::State& state) {
+    Desktop desktop;
+    qm::sim::SimEvent press(desktop.ledger, et::leftMouseDown, anchor);
+    press.setIntegerValueField(field::mouseButtonNumber, qm::platform::mouse_button::left);
+    for (auto _ : state) {
+        qm::platform::Event* result = desktop.deliver(press, et::leftMouseDown);
+        if (result != &press) state.SkipWithError("the left press was not passed");
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_PassedLeftPress);
+
+// One iteration is a whole session from idle and back: the middle press that
+// starts it (frontmost lookup, exclusion check, pointer read, marker window,
+// window-list walk, stepping timer) plus a tap-disabled notice that ends it,
+// the cheapest way back to idle without a pause in timing. Every 1024
+// iterations the run loop is given a pass, because the simulated one only
+// forgets invalidated timers then; that pass is timed, amortised over them.
+void BM_MiddlePressStartsSession(benchmark::State& state) {
+    Desktop desktop;
+    auto press = middleEvent(desktop.ledger, et::otherMouseDown);
+    qm::sim::SimEvent notice(desktop.ledger, et::tapDisabledByTimeout, anchor);
+    const auto& controller = desktop.program->controller;
+    auto& runLoop = desktop.world.runLoop();
+    int64_t sessions = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(desktop.deliver(press, et::otherMouseDown));
+        if (controller.state() != qm::ScrollState::pressed) state.SkipWithError("no session started");
+        desktop.deliver(notice, et::tapDisabledByTimeout);
+        if (++sessions % 1024 == 0) runLoop.advanceTo(runLoop.now());
+    }
+    if (controller.state() != qm::ScrollState::idle) state.SkipWithError("the last session did not end");
+}
+BENCHMARK(BM_MiddlePressStartsSession);
+
+// One stepping tick of a locked session with the pointer 120 points below the
+// anchor: the virtual clock moves on by one interval, the simulated run loop
+// finds and fires the timer, and the step reads the pointer, builds one wheel
+// event and posts it, which includes the simulated posting (the copy, the tap
+// pass and the delivery to the window under the pointer). The watchdog's own
+// firing every 1500 ticks is part of the run.
+void BM_SteppingTick(benchmark::State& state) {
+    Desktop desktop;
+    auto press = middleEvent(desktop.ledger, et::otherMouseDown);
+    auto release = middleEvent(desktop.ledger, et::otherMouseUp);
+    desktop.deliver(press, et::otherMouseDown);
+    desktop.deliver(release, et::otherMouseUp);
+    if (desktop.program->controller.state() != qm::ScrollState::locked) {
+        state.SkipWithError("the session did not lock");
+        return;
+    }
+    desktop.world.events().movePointer({anchor.x, anchor.y + 120});
+    auto& runLoop = desktop.world.runLoop();
+    // Past the first ticks the velocity is steady and every tick posts.
+    for (int i = 0; i < 50; ++i) runLoop.advanceTo(runLoop.now() + tickMicros);
+    const auto& ledger = desktop.world.ledger();
+    const std::size_t firingsBefore = runLoop.firings();
+    const std::size_t eventsBefore = ledger.createdCount(qm::sim::Ledger::event);
+    for (auto _ : state) runLoop.advanceTo(runLoop.now() + tickMicros);
+    const auto ticks = static_cast<std::size_t>(state.iterations());
+    if (runLoop.firings() < firingsBefore + ticks) state.SkipWithError("a tick did not fire");
+    // A posting tick makes three events: the pointer read, the wheel event and its posted copy.
+    if (ledger.createdCount(qm::sim::Ledger::event) < eventsBefore + 3 * ticks)
+        state.SkipWithError("a tick posted nothing");
+    if (desktop.program->controller.state() != qm::ScrollState::locked) state.SkipWithError("the session ended");
+}
+BENCHMARK(BM_SteppingTick);
+
+}  // namespace
