@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scenario_harness.h"
+
+namespace qm::test {
+namespace {
+
+// A browser frontmost over the whole display, an accessibility region under
+// the pointer, and one middle click there.
+ScenarioRun clickInBrowser(const std::string& region, bool trustedAtClick = true) {
+    return ScenarioRun(line(0, R"("trusted": true)") +
+                       line(0, R"("frontmost": {"bundle": "com.apple.Safari", "name": "Safari", "pid": 501})") +
+                       line(0, R"("window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 1440, 900]})") +
+                       (region.empty() ? "" : line(0, R"("ax": )" + region)) + line(0, R"("launch": true)") +
+                       (trustedAtClick ? "" : line(0.5, R"("trusted": false)")) + line(1, R"("move": [400, 300])") +
+                       line(1, R"("down": "middle")") + line(1.1, R"("up": "middle")") +
+                       // A left click ends a locked session even where no Escape tap could be installed.
+                       line(1.2, R"("down": "left")") + line(1.2, R"("up": "left")"));
+}
+
+const std::vector<Json> kLinkClick{"swallowUp", "idle"};
+const std::vector<Json> kSession{"pressed", "locked", "idle"};
+
+TEST(AccessibilityChains, OddRolesAndParentsNeitherStopTheClickNorInventALink) {
+    struct Case {
+        const char* name;
+        const char* region;
+        const std::vector<Json>& states;
+    };
+    const Case cases[] = {
+        {"no region under the pointer", R"({"bounds": [900, 600, 100, 100], "roles": ["AXLink"]})", kSession},
+        {"chain ends before a link", R"({"bounds": [0, 0, 1440, 900], "roles": ["AXStaticText", "AXGroup"]})",
+         kSession},
+        {"last parent a string", R"({"bounds": [0, 0, 1440, 900], "roles": ["AXStaticText"], "lastParent": "AXLink"})",
+         kSession},
+        {"last parent a number", R"({"bounds": [0, 0, 1440, 900], "roles": ["AXStaticText"], "lastParent": 42})",
+         kSession},
+        {"last parent an object",
+         R"({"bounds": [0, 0, 1440, 900], "roles": ["AXStaticText"], "lastParent": {"AXRole": "AXLink"}})", kSession},
+        {"role a list holding the link role", R"({"bounds": [0, 0, 1440, 900], "roles": [["AXLink"]]})", kSession},
+        {"role in the wrong case", R"({"bounds": [0, 0, 1440, 900], "roles": ["axlink", "AXLINK"]})", kSession},
+        {"role with a trailing space", R"({"bounds": [0, 0, 1440, 900], "roles": ["AXLink "]})", kSession},
+        {"only unreadable roles", R"({"bounds": [0, 0, 1440, 900], "roles": [null, null]})", kSession},
+        {"a number role is passed over", R"({"bounds": [0, 0, 1440, 900], "roles": [7, "AXLink"]})", kLinkClick},
+        {"roles of every other type are passed over",
+         R"({"bounds": [0, 0, 1440, 900], "roles": [{"AXRole": "AXGroup"}, true, null, 2.5, [], "AXLink"]})",
+         kLinkClick},
+        {"a link with an odd parent above it",
+         R"({"bounds": [0, 0, 1440, 900], "roles": ["AXStaticText", "AXLink"], "lastParent": 3})", kLinkClick},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScenarioRun run = clickInBrowser(c.region);
+        EXPECT_EQ(run.values("state"), c.states);
+        // A link gets exactly the replacement click; anything else none.
+        EXPECT_EQ(run.values("post").size(), c.states == kLinkClick ? 2u : 0u);
+        EXPECT_EQ(run.leftOver(), "");
+    }
+}
+
+TEST(AccessibilityChains, WithdrawnPermissionReadsAsNoLink) {
+    // The running tap keeps working, but every accessibility request is refused.
+    ScenarioRun run = clickInBrowser(R"({"bounds": [0, 0, 1440, 900], "roles": ["AXLink"]})", false);
+    EXPECT_EQ(run.values("state"), kSession);
+    EXPECT_TRUE(run.values("post").empty());
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+}  // namespace
+}  // namespace qm::test

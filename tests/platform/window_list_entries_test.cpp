@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "scenario_harness.h"
+
+namespace qm::test {
+namespace {
+
+using platform::Value;
+
+// An editor window (pid 777) under the upper-left part of the display, with a
+// raw window-list entry in front of it covering the same place.
+std::string editorBehind(const std::string& entry) {
+    return line(0, R"("trusted": true)") +
+           line(0, R"("frontmost": {"bundle": "com.example.Editor", "name": "Editor", "pid": 777})") +
+           line(0, R"("window": {"id": 1, "pid": 777, "layer": 0, "bounds": [0, 0, 600, 600]})") +
+           (entry.empty() ? "" : line(0, R"("windowInfo": )" + entry));
+}
+
+// A middle press inside both, then the pointer held below the editor window,
+// so that the scrolling is addressed to whichever window the session chose.
+std::string pressAndLeave() {
+    return line(0, R"("launch": true)") + line(1, R"("move": [300, 300])") + line(1, R"("down": "middle")") +
+           line(1.2, R"("move": [300, 750])") + line(1.3, R"("up": "middle")");
+}
+
+std::string lastRoute(const std::vector<Json>& scrolls) {
+    if (scrolls.empty()) return "no scrolling";
+    const Json& last = scrolls.back();
+    return last["route"] == "pid" ? "pid " + last["pid"].dump() : last["route"].get<std::string>();
+}
+
+TEST(WindowListEntries, MalformedEntryInFrontIsPassedOverForTheWindowBehind) {
+    const char* bounds = R"("kCGWindowBounds": {"X": 0, "Y": 0, "Width": 600, "Height": 600})";
+    const auto entry = [&](const std::string& layer, const std::string& pid) {
+        std::string text = "{";
+        if (!layer.empty()) text += R"("kCGWindowLayer": )" + layer + ", ";
+        if (!pid.empty()) text += R"("kCGWindowOwnerPID": )" + pid + ", ";
+        return text + bounds + "}";
+    };
+    const auto withBounds = [](const std::string& value) {
+        return R"({"kCGWindowLayer": 0, "kCGWindowOwnerPID": 888, "kCGWindowBounds": )" + value + "}";
+    };
+    const std::string entries[][3] = {
+        // A layer only counts when it is a whole number other than 0.
+        {"layer 0", entry("0", "888"), "pid 888"},
+        {"layer absent", entry("", "888"), "pid 888"},
+        {"layer a string", entry(R"("25")", "888"), "pid 888"},
+        {"layer a fraction", entry("1.5", "888"), "pid 888"},
+        {"layer a boolean", entry("true", "888"), "pid 888"},
+        {"layer an array", entry("[25]", "888"), "pid 888"},
+        {"layer 25", entry("25", "888"), "pid 777"},
+        {"layer -1", entry("-1", "888"), "pid 777"},
+        {"pid absent", entry("0", ""), "pid 777"},
+        {"pid a string", entry("0", R"("888")"), "pid 777"},
+        {"pid a fraction", entry("0", "888.5"), "pid 777"},
+        {"pid a boolean", entry("0", "true"), "pid 777"},
+        {"pid past 32 bits", entry("0", "4294967297"), "pid 777"},
+        {"pid past 32 bits, own pid when cut", entry("0", "4294968296"), "pid 777"},
+        {"pid too large for any integer", entry("0", "18446744073709551616"), "pid 777"},
+        {"pid of the program itself", entry("0", "1000"), "pid 777"},
+        {"bounds absent", R"({"kCGWindowLayer": 0, "kCGWindowOwnerPID": 888})", "pid 777"},
+        {"bounds a string", withBounds(R"("0, 0, 600, 600")"), "pid 777"},
+        {"bounds an array", withBounds("[0, 0, 600, 600]"), "pid 777"},
+        {"bounds without Height", withBounds(R"({"X": 0, "Y": 0, "Width": 600})"), "pid 777"},
+        {"bounds with a string width", withBounds(R"({"X": 0, "Y": 0, "Width": "600", "Height": 600})"), "pid 777"},
+        {"an empty entry", "{}", "pid 777"},
+    };
+    for (const auto& [name, text, route] : entries) {
+        SCOPED_TRACE(name);
+        ScenarioRun run(editorBehind(text) + pressAndLeave());
+        EXPECT_EQ(run.values("state").front(), "pressed");
+        EXPECT_EQ(lastRoute(run.values("scroll")), route);
+        EXPECT_EQ(run.leftOver(), "");
+    }
+}
+
+// What a scenario cannot write: entries that are not dictionaries at all, or no list.
+TEST(WindowListEntries, NonDictionaryEntriesAndAMissingListAreSurvived) {
+    const auto routeWith = [](const std::function<void(sim::World&)>& prepare) {
+        std::ostringstream out;
+        tools::Runner runner(out);
+        std::istringstream scenario(editorBehind("") + pressAndLeave());
+        prepare(runner.world());
+        runner.run(tools::parseScenario(scenario));
+        runner.shutDown();
+        EXPECT_EQ(runner.world().ledger().outstanding(), "");
+        std::vector<Json> scrolls;
+        std::istringstream trace(out.str());
+        for (std::string text; std::getline(trace, text);)
+            if (const Json record = Json::parse(text); record.contains("scroll")) scrolls.push_back(record["scroll"]);
+        return lastRoute(scrolls);
+    };
+    EXPECT_EQ(routeWith([](sim::World& world) {
+                  for (Value junk : {Value(), Value("window"), Value(888), Value(Value::Array{Value::Dictionary{}})})
+                      world.windows().putWindowInfo(junk);
+              }),
+              "pid 777");
+    EXPECT_EQ(routeWith([](sim::World& world) { world.windows().setListUnavailable(true); }), "hid");
+}
+
+}  // namespace
+}  // namespace qm::test
