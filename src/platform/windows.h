@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/drawing.h"
 #include "platform/geometry.h"
@@ -57,6 +58,13 @@ public:
     virtual void setContentView(std::unique_ptr<View> view) = 0;
     virtual void orderFrontRegardless() = 0;
     virtual void orderOut() = 0;
+    virtual void setTitle(const std::string& title) = 0;
+    virtual void setContentSize(double width, double height) = 0;
+    // False, so that closing only hides the window and its owner's reference stays good.
+    virtual void setReleasedWhenClosed(bool released) = 0;
+    virtual void center() = 0;
+    virtual void makeKeyAndOrderFront() = 0;
+    virtual void close() = 0;
 };
 
 class WindowServer {

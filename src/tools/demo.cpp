@@ -8,6 +8,7 @@
 
 #include "tools/pictures.h"
 #include "tools/runner.h"
+#include "tools/strings_loading.h"
 
 namespace qm::tools {
 
@@ -147,7 +148,7 @@ int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
     std::ofstream traceFile(std::filesystem::path(dir) / "trace.jsonl");
     Narrator narrator(out);
     {
-        Runner runner(traceFile);
+        Runner runner(traceFile, sim::parseStringsTable(shippedStrings()));
         runner.trace().setListener([&](const Json& record) { narrator.hear(record); });
         out << "Quillmere in a simulated desktop of one 1440 x 900 display.\n";
         for (const Phase& phase : phases) {

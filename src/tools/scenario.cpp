@@ -162,6 +162,30 @@ Action parseDefaults(const Json& arg, const Json&) {
     return defaults;
 }
 
+Action parseMenu(const Json& arg, const Json&) {
+    static const std::vector<std::string> actions{
+        "open", "toggleEnabled", "toggleExcludeCurrentApp", "toggleLaunchAtLogin", "showOnboarding", "checkForUpdates:",
+        "quit"};
+    for (const auto& name : actions)
+        if (arg == name) return action::Menu{name};
+    throw Fault(
+        "menu must be \"open\" or an item's action (toggleEnabled, toggleExcludeCurrentApp, "
+        "toggleLaunchAtLogin, showOnboarding, checkForUpdates:, quit)");
+}
+
+Action parseLoginItem(const Json& arg, const Json&) {
+    if (!arg.is_object()) throw Fault("loginItem must be an object");
+    onlyKeys(arg, {"status", "fail"}, "loginItem");
+    if (!arg.contains("status")) throw Fault("loginItem needs a status");
+    const auto status = static_cast<platform::LoginItemStatus>(toInteger(arg["status"], "status", 0, 3));
+    return action::LoginItem{status, optionalString(arg, "fail")};
+}
+
+Action parseAnswerAlert(const Json& arg, const Json&) {
+    if (arg != "first" && arg != "second") throw Fault("answerAlert must be \"first\" or \"second\"");
+    return action::AnswerAlert{arg == "first"};
+}
+
 struct ActionKind {
     std::function<Action(const Json& argument, const Json& line)> parse;
     std::vector<const char*> options;
@@ -205,6 +229,9 @@ const std::map<std::string, ActionKind>& actionKinds() {
           },
           {}}},
         {"disableTap", {parseDisableTap, {"notice"}}},
+        {"menu", {parseMenu, {}}},
+        {"answerAlert", {parseAnswerAlert, {}}},
+        {"loginItem", {parseLoginItem, {}}},
         {"end",
          {[](const Json& a, const Json&) -> Action {
               requireTrue(a, "end");

@@ -28,6 +28,16 @@ public:
     void windowShown(const sim::SimWindow& window) override;
     void windowHidden(const sim::SimWindow& window) override;
 
+    void defaultsWritten(std::string_view key, const platform::Value& value) override;
+    void menuOpened(const sim::SimMenu& menu) override;
+    void alertShown(const platform::AlertContent& alert) override;
+    void urlOpened(std::string_view url) override;
+    void loginItemCalled(bool registering, bool ok) override;
+    void updateChecked() override { record("updateCheck", true); }
+    void logged(std::string_view line) override { record("log", line); }
+    void quitRequested() override { record("quit", true); }
+    void trustPrompted() override { record("axPrompt", true); }
+
     void stateChanged(ScrollState state) override;
     void enabledChanged(bool enabled) override;
 

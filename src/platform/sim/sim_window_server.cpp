@@ -38,6 +38,19 @@ void SimWindow::orderOut() {
     server_.hidden(*this);
 }
 
+void SimWindow::setContentSize(double width, double height) {
+    frame_.width = width;
+    frame_.height = height;
+}
+
+void SimWindow::center() {
+    // On the primary screen, a little above the middle as the system does.
+    const auto screens = server_.screens_.screens();
+    const platform::Rect screen = screens.empty() ? server_.screens_.mainDisplayBounds() : screens.front();
+    frame_.x = screen.x + (screen.width - frame_.width) / 2;
+    frame_.y = screen.y + (screen.height - frame_.height) * 2 / 3;
+}
+
 std::unique_ptr<platform::Window> SimWindowServer::createWindow(const Rect& contentRect,
                                                                 platform::WindowStyleMask style, platform::BackingStore,
                                                                 bool) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/sim/context.h"
@@ -29,6 +30,12 @@ public:
     void setContentView(std::unique_ptr<platform::View> view) override { view_ = std::move(view); }
     void orderFrontRegardless() override;
     void orderOut() override;
+    void setTitle(const std::string& title) override { title_ = title; }
+    void setContentSize(double width, double height) override;
+    void setReleasedWhenClosed(bool released) override { releasedWhenClosed_ = released; }
+    void center() override;
+    void makeKeyAndOrderFront() override { orderFrontRegardless(); }
+    void close() override { orderOut(); }
 
     platform::WindowID id() const { return id_; }
     platform::Rect frame() const { return frame_; }
@@ -41,6 +48,8 @@ public:
     platform::CollectionBehavior collectionBehavior() const { return behavior_; }
     platform::View* contentView() const { return view_.get(); }
     bool isVisible() const { return visible_; }
+    const std::string& title() const { return title_; }
+    bool releasedWhenClosed() const { return releasedWhenClosed_; }
 
 private:
     SimWindowServer& server_;
@@ -56,6 +65,8 @@ private:
     platform::CollectionBehavior behavior_ = 0;
     std::unique_ptr<platform::View> view_;
     bool visible_ = false;
+    std::string title_;
+    bool releasedWhenClosed_ = true;
 };
 
 // The window server: the program's own windows and those of other processes,
