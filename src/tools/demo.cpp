@@ -22,8 +22,9 @@ struct Phase {
 // Two editors, a browser with a link and a virtual machine, side by side.
 const Phase phases[] = {
     {"Setting up: TextEdit (pid 501) is frontmost, Safari (pid 502) has a window on the right, "
-     "the permission is granted and Quillmere starts",
+     "the permission is granted, the onboarding was seen at an earlier launch, and Quillmere starts",
      R"({"at": 0, "trusted": true}
+{"at": 0, "defaults": {"didShowOnboarding": true}}
 {"at": 0, "frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501}}
 {"at": 0, "window": {"id": 2, "pid": 502, "layer": 0, "bounds": [900, 0, 540, 900]}}
 {"at": 0, "window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 900, 900]}}
@@ -54,8 +55,12 @@ const Phase phases[] = {
      R"({"at": 6, "frontmost": {"bundle": "com.vmware.fusion", "name": "VMware Fusion", "pid": 503}}
 {"at": 6, "move": [300, 300]}
 {"at": 6, "down": "middle"}
-{"at": 6.1, "up": "middle"}
-{"at": 7, "end": true})"},
+{"at": 6.1, "up": "middle"})"},
+    {"The status menu: with TextEdit frontmost the user excludes it, then switches the engine off",
+     R"({"at": 7, "frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501}}
+{"at": 7, "menu": "toggleExcludeCurrentApp"}
+{"at": 7.5, "menu": "toggleEnabled"}
+{"at": 8, "menu": "open"})"},
 };
 
 std::string describeButton(int64_t type) {
@@ -66,6 +71,21 @@ std::string describeButton(int64_t type) {
         case 3: return "right press";
         default: return "event of type " + std::to_string(type);
     }
+}
+
+// The menu in one line: checked items marked, disabled ones in brackets.
+std::string menuLine(const Json& items) {
+    std::string text;
+    for (const Json& item : items) {
+        if (!text.empty()) text += " | ";
+        if (item == "-") {
+            text += "—";
+            continue;
+        }
+        const std::string title = (item["on"] == true ? "✓ " : "") + item["title"].get<std::string>();
+        text += item["enabled"] == true ? title : "(" + title + ")";
+    }
+    return text;
 }
 
 std::string at(const Json& point) {
@@ -107,6 +127,10 @@ public:
 private:
     static std::string sentence(const Json& r) {
         if (r.contains("enabled")) return r["enabled"] == true ? "The engine is on." : "The engine is off.";
+        if (r.contains("menu")) return "The status menu opens: " + menuLine(r["menu"]) + ".";
+        if (r.contains("defaults"))
+            return "Quillmere stores " + r["defaults"]["key"].get<std::string>() + " = " +
+                   dumpLine(r["defaults"]["value"]) + ".";
         if (r.contains("state")) return "Session state: " + r["state"].get<std::string>() + ".";
         if (r.contains("escTap"))
             return r["escTap"] == true ? "The Escape tap is installed." : "The Escape tap is removed.";
@@ -147,6 +171,8 @@ int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
     }
     std::ofstream traceFile(std::filesystem::path(dir) / "trace.jsonl");
     Narrator narrator(out);
+    std::string menuProblem;
+    const auto path = [&](const char* name) { return (std::filesystem::path(dir) / name).string(); };
     {
         Runner runner(traceFile, sim::parseStringsTable(shippedStrings()));
         runner.trace().setListener([&](const Json& record) { narrator.hear(record); });
@@ -157,14 +183,16 @@ int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
             runner.run(parseScenario(text));
             narrator.endPhase();
         }
+        // The menu as it was last opened.
+        menuProblem = writeMenuPicture(path("status-menu.png"), *runner.world().statusBar().item()->menu());
     }
 
-    const auto path = [&](const char* name) { return (std::filesystem::path(dir) / name).string(); };
     out << "\nPictures and the full trace in " << dir << ":\n";
     for (const auto& [name, problem] :
          {std::pair{"marker.png", writeMarkerPicture(path("marker.png"), 1)},
           std::pair{"marker-enlarged.png", writeMarkerPicture(path("marker-enlarged.png"), 8)},
-          std::pair{"scroll-plot.png", writeScrollPlot(path("scroll-plot.png"), narrator.samples())}}) {
+          std::pair{"scroll-plot.png", writeScrollPlot(path("scroll-plot.png"), narrator.samples())},
+          std::pair{"status-menu.png", menuProblem}}) {
         if (!problem.empty()) {
             err << "quillmere-sim: " << problem << '\n';
             return 2;
