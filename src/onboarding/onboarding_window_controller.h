@@ -8,15 +8,13 @@
 namespace qm {
 
 // The one onboarding window: shown at the first launch and from the menu,
-// hidden by its close button, dropped when the user finishes or skips.
+// hidden by its close button, dropped when the user finishes or skips (and
+// built anew, at the first step, when it is shown after that).
 class OnboardingWindowController {
 public:
     explicit OnboardingWindowController(const platform::Platform& platform) : platform_(platform) {}
 
     void show();
-    // The view's requests: open the settings pane; the onboarding is over.
-    void openSettings();
-    void finish();
 
     std::function<void()> onOpenSettings;
     std::function<void()> onFinish;

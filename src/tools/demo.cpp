@@ -9,6 +9,7 @@
 #include "tools/pictures.h"
 #include "tools/runner.h"
 #include "tools/strings_loading.h"
+#include "tools/view_painter.h"
 
 namespace qm::tools {
 
@@ -127,6 +128,12 @@ public:
 private:
     static std::string sentence(const Json& r) {
         if (r.contains("enabled")) return r["enabled"] == true ? "The engine is on." : "The engine is off.";
+        if (r.contains("onboarding")) {
+            if (r["onboarding"]["shown"] == false) return "The onboarding window goes away.";
+            return "The onboarding window shows step " + std::to_string(r["onboarding"]["step"].get<int>() + 1) +
+                   " of 3.";
+        }
+        if (r.contains("openURL")) return "Quillmere opens " + r["openURL"].get<std::string>() + ".";
         if (r.contains("menu")) return "The status menu opens: " + menuLine(r["menu"]) + ".";
         if (r.contains("defaults"))
             return "Quillmere stores " + r["defaults"]["key"].get<std::string>() + " = " +
@@ -160,6 +167,25 @@ private:
     int scrolls_ = 0, toPid_ = 0, wheel1_ = 0, wheel2_ = 0;
 };
 
+// Shows the onboarding from the menu and pictures each of its pages on the way through.
+std::vector<std::pair<std::string, std::string>> walkOnboarding(Runner& runner, const std::string& dir) {
+    const auto run = [&](const std::string& line) {
+        std::istringstream text(line);
+        runner.run(parseScenario(text));
+    };
+    std::vector<std::pair<std::string, std::string>> pictures;
+    run(R"({"at": 9, "menu": "showOnboarding"})");
+    for (int step = 0; step < 3; ++step) {
+        const std::string name = "onboarding-step" + std::to_string(step + 1) + ".png";
+        for (sim::SimWindow* window : runner.world().windows().visibleWindows())
+            if (window->host())
+                pictures.emplace_back(name, writePagePicture((std::filesystem::path(dir) / name).string(),
+                                                             window->host()->tree(), {460, 420}, 2));
+        run(R"({"at": )" + std::to_string(10 + step) + R"(, "onboarding": ")" + (step < 2 ? "next" : "done") + R"("})");
+    }
+    return pictures;
+}
+
 }  // namespace
 
 int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
@@ -171,8 +197,8 @@ int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
     }
     std::ofstream traceFile(std::filesystem::path(dir) / "trace.jsonl");
     Narrator narrator(out);
-    std::string menuProblem;
     const auto path = [&](const char* name) { return (std::filesystem::path(dir) / name).string(); };
+    std::vector<std::pair<std::string, std::string>> pictures;
     {
         Runner runner(traceFile, sim::parseStringsTable(shippedStrings()));
         runner.trace().setListener([&](const Json& record) { narrator.hear(record); });
@@ -184,15 +210,17 @@ int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
             narrator.endPhase();
         }
         // The menu as it was last opened.
-        menuProblem = writeMenuPicture(path("status-menu.png"), *runner.world().statusBar().item()->menu());
+        pictures.emplace_back("status-menu.png",
+                              writeMenuPicture(path("status-menu.png"), *runner.world().statusBar().item()->menu()));
+        out << "\nGetting Started, chosen from the menu: the onboarding's three pages, Next, Next and Done:\n";
+        for (auto& picture : walkOnboarding(runner, dir)) pictures.push_back(std::move(picture));
     }
+    pictures.emplace_back("marker.png", writeMarkerPicture(path("marker.png"), 1));
+    pictures.emplace_back("marker-enlarged.png", writeMarkerPicture(path("marker-enlarged.png"), 8));
+    pictures.emplace_back("scroll-plot.png", writeScrollPlot(path("scroll-plot.png"), narrator.samples()));
 
     out << "\nPictures and the full trace in " << dir << ":\n";
-    for (const auto& [name, problem] :
-         {std::pair{"marker.png", writeMarkerPicture(path("marker.png"), 1)},
-          std::pair{"marker-enlarged.png", writeMarkerPicture(path("marker-enlarged.png"), 8)},
-          std::pair{"scroll-plot.png", writeScrollPlot(path("scroll-plot.png"), narrator.samples())},
-          std::pair{"status-menu.png", menuProblem}}) {
+    for (const auto& [name, problem] : pictures) {
         if (!problem.empty()) {
             err << "quillmere-sim: " << problem << '\n';
             return 2;

@@ -62,6 +62,18 @@ void Runner::launch() {
     program_->run();
 }
 
+void Runner::pressOnboarding(const std::string& button) {
+    for (sim::SimWindow* window : world_.windows().visibleWindows()) {
+        if (!window->host()) continue;
+        // A button that is not on the page cannot be pressed.
+        if (button == "close")
+            window->performClose();
+        else
+            window->host()->press(button);
+        return;
+    }
+}
+
 void Runner::apply(const Action& action) {
     sim::World& w = world_;
     std::visit(Overloaded{
@@ -99,6 +111,7 @@ void Runner::apply(const Action& action) {
                        w.loginItems().setStatus(a.status);
                        if (a.fail) w.loginItems().failNextCall(*a.fail);
                    },
+                   [&](const action::Onboarding& a) { pressOnboarding(a.button); },
                    [&](const action::End&) {},
                },
                action);

@@ -33,6 +33,8 @@ private:
     void step();
     void apply(const Action& action);
     void launch();
+    // Presses a button of the onboarding window on screen, if there is one.
+    void pressOnboarding(const std::string& button);
     // The nested loop of a modal alert: the steps run until one answers it.
     platform::ModalResponse runModal();
 

@@ -11,6 +11,8 @@ namespace qm::tools {
 
 namespace {
 
+constexpr int maxNesting = 32;
+
 // A fault in the line being read; the caller adds the line number.
 struct Fault : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -186,6 +188,12 @@ Action parseAnswerAlert(const Json& arg, const Json&) {
     return action::AnswerAlert{arg == "first"};
 }
 
+Action parseOnboarding(const Json& arg, const Json&) {
+    for (const char* button : {"next", "back", "skip", "done", "openSettings", "close"})
+        if (arg == button) return action::Onboarding{button};
+    throw Fault("onboarding must be \"next\", \"back\", \"skip\", \"done\", \"openSettings\" or \"close\"");
+}
+
 struct ActionKind {
     std::function<Action(const Json& argument, const Json& line)> parse;
     std::vector<const char*> options;
@@ -232,6 +240,7 @@ const std::map<std::string, ActionKind>& actionKinds() {
         {"menu", {parseMenu, {}}},
         {"answerAlert", {parseAnswerAlert, {}}},
         {"loginItem", {parseLoginItem, {}}},
+        {"onboarding", {parseOnboarding, {}}},
         {"end",
          {[](const Json& a, const Json&) -> Action {
               requireTrue(a, "end");
@@ -271,6 +280,28 @@ Step parseLine(const Json& line, int number, sim::Micros previous) {
     return Step{number, at, kind.parse(line[*name], line)};
 }
 
+// How deeply a line's arrays and objects nest, counted without parsing, so
+// that a hostile line is turned away before anything recurses over it.
+int nestingDepth(const std::string& text) {
+    int depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') inString = true;
+        if (c == '[' || c == '{') deepest = std::max(deepest, ++depth);
+        if (c == ']' || c == '}') --depth;
+    }
+    return deepest;
+}
+
 bool isBlankOrComment(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r");
     return first == std::string::npos || text[first] == '#';
@@ -282,14 +313,20 @@ Scenario parseScenario(std::istream& in) {
     Scenario scenario;
     std::string text;
     sim::Micros previous = 0;
-    for (int number = 1; std::getline(in, text); ++number) {
+    int number = 1;
+    for (; std::getline(in, text); ++number) {
         if (isBlankOrComment(text)) continue;
         try {
+            if (nestingDepth(text) > maxNesting)
+                throw Fault("nested more than " + std::to_string(maxNesting) + " levels deep");
             Json line;
             try {
                 line = Json::parse(text);
             } catch (const Json::parse_error& e) {
                 throw Fault("not valid JSON (at byte " + std::to_string(e.byte) + ")");
+            } catch (const Json::exception& e) {
+                // Numbers beyond a double's range, and the like.
+                throw Fault("not usable JSON: " + std::string(e.what()).substr(std::string(e.what()).find(']') + 2));
             }
             scenario.push_back(parseLine(line, number, previous));
             previous = scenario.back().at;
@@ -297,6 +334,8 @@ Scenario parseScenario(std::istream& in) {
             throw ScenarioError(number, fault.what());
         }
     }
+    // A read that failed part way must not pass for the end of the scenario.
+    if (in.bad()) throw ScenarioError(number, "the scenario cannot be read");
     return scenario;
 }
 

@@ -73,12 +73,15 @@ struct LoginItem {
     platform::LoginItemStatus status;
     std::optional<std::string> fail;
 };
+struct Onboarding {
+    std::string button;  // a button's identifier, or "close" for the title bar's
+};
 }  // namespace action
 
-using Action =
-    std::variant<action::Screens, action::Trusted, action::Frontmost, action::Defaults, action::Window,
-                 action::WindowInfo, action::CloseWindow, action::Ax, action::Move, action::Button, action::Key,
-                 action::Launch, action::DisableTap, action::End, action::Menu, action::AnswerAlert, action::LoginItem>;
+using Action = std::variant<action::Screens, action::Trusted, action::Frontmost, action::Defaults, action::Window,
+                            action::WindowInfo, action::CloseWindow, action::Ax, action::Move, action::Button,
+                            action::Key, action::Launch, action::DisableTap, action::End, action::Menu,
+                            action::AnswerAlert, action::LoginItem, action::Onboarding>;
 
 struct Step {
     int line;

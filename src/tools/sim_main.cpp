@@ -1,5 +1,6 @@
 #include "tools/sim_main.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -65,7 +66,7 @@ int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
     std::ifstream file;
     if (path != "-") {
         file.open(path);
-        if (!file) return fail(err, "cannot read " + path);
+        if (!file || std::filesystem::is_directory(path)) return fail(err, "cannot read " + path);
     }
     Scenario scenario;
     try {

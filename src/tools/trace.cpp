@@ -21,10 +21,6 @@ Json point(platform::Point p) {
     return Json::array({number(p.x), number(p.y)});
 }
 
-bool isMarker(const sim::SimWindow& window) {
-    return window.style() == platform::window_style::borderless;
-}
-
 Json menuEntry(const sim::SimMenuItem& item) {
     if (item.isSeparator()) return "-";
     return {{"title", item.title()}, {"on", item.state() == platform::ControlState::on}, {"enabled", item.isEnabled()}};
@@ -89,8 +85,9 @@ void Trace::delivered(const sim::SimEvent& event, std::optional<int32_t> pid) {
 }
 
 void Trace::windowShown(const sim::SimWindow& window) {
-    if (!isMarker(window)) {
-        record("onboarding", {{"shown", true}, {"step", 0}});
+    if (window.host()) {
+        onboardingStep_ = -1;
+        windowContentChanged(window);
         return;
     }
     const platform::Rect f = window.frame();
@@ -98,10 +95,19 @@ void Trace::windowShown(const sim::SimWindow& window) {
 }
 
 void Trace::windowHidden(const sim::SimWindow& window) {
-    if (isMarker(window))
+    if (!window.host()) {
         record("marker", nullptr);
-    else
-        record("onboarding", {{"shown", false}});
+        return;
+    }
+    onboardingStep_ = -1;
+    record("onboarding", {{"shown", false}});
+}
+
+void Trace::windowContentChanged(const sim::SimWindow& window) {
+    const int step = window.host()->state().value("step", 0);
+    if (!window.isVisible() || step == onboardingStep_) return;
+    onboardingStep_ = step;
+    record("onboarding", {{"shown", true}, {"step", step}});
 }
 
 void Trace::defaultsWritten(std::string_view key, const platform::Value& value) {

@@ -27,6 +27,7 @@ public:
     void delivered(const sim::SimEvent& event, std::optional<int32_t> pid) override;
     void windowShown(const sim::SimWindow& window) override;
     void windowHidden(const sim::SimWindow& window) override;
+    void windowContentChanged(const sim::SimWindow& window) override;
 
     void defaultsWritten(std::string_view key, const platform::Value& value) override;
     void menuOpened(const sim::SimMenu& menu) override;
@@ -47,6 +48,7 @@ private:
     std::ostream& out_;
     const sim::SimRunLoop& clock_;
     std::function<void(const Json&)> listener_;
+    int onboardingStep_ = -1;  // the step last reported; -1 while no window shows
 };
 
 // Whether a tap listens to keys: the Escape tap, as opposed to the mouse tap.

@@ -26,6 +26,7 @@ public:
     virtual void delivered(const SimEvent& /*event*/, std::optional<int32_t> /*pid*/) {}
     virtual void windowShown(const SimWindow& /*window*/) {}
     virtual void windowHidden(const SimWindow& /*window*/) {}
+    virtual void windowContentChanged(const SimWindow& /*window*/) {}
     virtual void defaultsWritten(std::string_view /*key*/, const platform::Value& /*value*/) {}
     virtual void menuOpened(const SimMenu& /*menu*/) {}
     virtual void alertShown(const platform::AlertContent& /*alert*/) {}

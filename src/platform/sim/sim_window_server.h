@@ -31,6 +31,7 @@ public:
     void orderFrontRegardless() override;
     void orderOut() override;
     void setTitle(const std::string& title) override { title_ = title; }
+    void setStyleMask(platform::WindowStyleMask style) override { style_ = style; }
     void setContentSize(double width, double height) override;
     void setReleasedWhenClosed(bool released) override { releasedWhenClosed_ = released; }
     void center() override;
@@ -48,6 +49,11 @@ public:
     platform::CollectionBehavior collectionBehavior() const { return behavior_; }
     platform::View* contentView() const { return view_.get(); }
     bool isVisible() const { return visible_; }
+    // The hosted declarative view, for windows made from one.
+    platform::views::ViewHost* host() const { return host_.get(); }
+    void setHost(std::unique_ptr<platform::views::ViewHost> host);
+    // The user clicks the title bar's close button.
+    void performClose() { close(); }
     const std::string& title() const { return title_; }
     bool releasedWhenClosed() const { return releasedWhenClosed_; }
 
@@ -64,6 +70,7 @@ private:
     platform::WindowLevel level_ = 0;
     platform::CollectionBehavior behavior_ = 0;
     std::unique_ptr<platform::View> view_;
+    std::unique_ptr<platform::views::ViewHost> host_;
     bool visible_ = false;
     std::string title_;
     bool releasedWhenClosed_ = true;
@@ -78,6 +85,7 @@ public:
     std::unique_ptr<platform::Window> createWindow(const platform::Rect& contentRect, platform::WindowStyleMask style,
                                                    platform::BackingStore backing, bool defer) override;
     platform::WindowLevel windowLevelForKey(platform::WindowLevelKey key) const override;
+    std::unique_ptr<platform::Window> windowWithRootView(std::unique_ptr<platform::views::View> root) override;
     std::optional<platform::Value> copyWindowInfo(platform::WindowListOptions options,
                                                   platform::WindowID relativeTo) override;
 
@@ -91,8 +99,11 @@ public:
 
     // The process whose window receives a click at p (Quartz), if any.
     std::optional<int32_t> ownerAt(platform::Point p) const;
+    // A key press reaching the program: Return or Enter presses the front
+    // window's default button.
+    void keyDown(int64_t keyCode);
     // The program's windows on screen, front first.
-    std::vector<const SimWindow*> visibleWindows() const { return visible_; }
+    std::vector<SimWindow*> visibleWindows() const { return visible_; }
 
 private:
     friend class SimWindow;
@@ -103,8 +114,8 @@ private:
 
     Context& context_;
     const SimScreens& screens_;
-    std::vector<platform::Value> others_;    // front to back
-    std::vector<const SimWindow*> visible_;  // front to back
+    std::vector<platform::Value> others_;  // front to back
+    std::vector<SimWindow*> visible_;      // front to back
     platform::WindowID nextID_ = 1000;
     bool listUnavailable_ = false;
 };

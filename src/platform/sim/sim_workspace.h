@@ -20,6 +20,8 @@ public:
         frontmost_ = platform::RunningApplication{ownBundleID, "Quillmere", context_.ownPID};
     }
 
+    bool isOwnApplicationActive() const { return frontmost_ && frontmost_->processIdentifier == context_.ownPID; }
+
     static constexpr const char* ownBundleID = "com.quillmere.Quillmere";
 
 private:

@@ -5,7 +5,7 @@ namespace qm::sim {
 World::World()
     : runLoop_(context_.ledger),
       windows_(context_, screens_),
-      events_(context_, runLoop_, windows_),
+      events_(context_, runLoop_, windows_, workspace_),
       accessibility_(context_),
       workspace_(context_),
       defaults_(context_),
