@@ -17,11 +17,23 @@ void appendUtf8(std::string& out, uint32_t code) {
     } else if (code < 0x800) {
         out += static_cast<char>(0xC0 | (code >> 6));
         out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         out += static_cast<char>(0xE0 | (code >> 12));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
     }
+}
+
+bool isHighSurrogate(uint32_t code) {
+    return code >= 0xD800 && code <= 0xDBFF;
+}
+bool isLowSurrogate(uint32_t code) {
+    return code >= 0xDC00 && code <= 0xDFFF;
 }
 
 class Parser {
@@ -53,9 +65,13 @@ public:
                 table.entries.insert_or_assign(std::move(key), std::move(value));
             } catch (const ParseFault& fault) {
                 table.problems.push_back("line " + std::to_string(line) + ": " + fault.what());
-                skipRestOfEntry();
+                // A fault found on a later line than the entry began may be the
+                // start of the next entry: carry on from there.
+                if (line_ == line) skipRestOfEntry();
             }
         }
+        if (unclosedComment_)
+            table.problems.push_back("line " + std::to_string(*unclosedComment_) + ": a comment is not closed");
         return table;
     }
 
@@ -74,6 +90,7 @@ private:
                 while (pos_ < text_.size() && peek() != '\n') next();
             } else if (rest.starts_with("/*")) {
                 const auto end = rest.find("*/", 2);
+                if (end == std::string_view::npos) unclosedComment_ = line_;
                 const std::size_t stop = end == std::string_view::npos ? text_.size() : pos_ + end + 2;
                 while (pos_ < stop) next();
             } else if (std::isspace(static_cast<unsigned char>(peek()))) {
@@ -120,7 +137,7 @@ private:
             case 't': text += '\t'; return;
             case 'r': text += '\r'; return;
             case 'U':
-            case 'u': appendUtf8(text, hex4()); return;
+            case 'u': appendUtf8(text, codePoint()); return;
             default: throw ParseFault(std::string("unknown escape \\") + c);
         }
     }
@@ -137,9 +154,22 @@ private:
             code = code * 16 + static_cast<uint32_t>(digit);
             next();
         }
-        // A lone surrogate half is no character.
-        if (code >= 0xD800 && code <= 0xDFFF) throw ParseFault("\\U names half of a surrogate pair");
         return code;
+    }
+
+    // After \U: a character, written as two halves when it lies beyond U+FFFF.
+    uint32_t codePoint() {
+        const uint32_t code = hex4();
+        if (isLowSurrogate(code)) throw ParseFault("\\U names the second half of a surrogate pair alone");
+        if (!isHighSurrogate(code)) return code;
+        const std::string_view rest = text_.substr(pos_);
+        if (!rest.starts_with("\\U") && !rest.starts_with("\\u"))
+            throw ParseFault("\\U names the first half of a surrogate pair alone");
+        next();
+        next();
+        const uint32_t low = hex4();
+        if (!isLowSurrogate(low)) throw ParseFault("\\U names the first half of a surrogate pair alone");
+        return 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
     }
 
     // After a fault, go on at the next line that may start an entry.
@@ -150,6 +180,7 @@ private:
     std::string_view text_;
     std::size_t pos_ = 0;
     int line_ = 1;
+    std::optional<int> unclosedComment_;
 };
 
 }  // namespace
