@@ -2,9 +2,11 @@
 
 #include <sstream>
 
+#include "tools/strings_loading.h"
+
 namespace qm::test {
 
-ScenarioRun::ScenarioRun(const std::string& scenario) : runner_(out_) {
+ScenarioRun::ScenarioRun(const std::string& scenario) : runner_(out_, sim::parseStringsTable(tools::shippedStrings())) {
     std::istringstream in(scenario);
     runner_.run(tools::parseScenario(in));
     std::istringstream trace(out_.str());
@@ -36,7 +38,7 @@ std::string line(double at, const std::string& action) {
 }
 
 std::string launchedInEditor() {
-    return line(0, R"("trusted": true)") +
+    return line(0, R"("trusted": true)") + line(0, R"("defaults": {"didShowOnboarding": true})") +
            line(0, R"("frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501})") +
            line(0, R"("window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 1440, 900]})") +
            line(0, R"("launch": true)");

@@ -37,8 +37,8 @@ private:
 // A scenario line: {"at": t, <action>}.
 std::string line(double at, const std::string& action);
 
-// The lines every engine scenario starts with: trusted, an editor frontmost
-// (pid 501) with a window over the whole display, and the program launched.
+// The lines every engine scenario starts with: trusted, onboarded, an editor
+// frontmost (pid 501) with a window over the whole display, and the program launched.
 std::string launchedInEditor();
 
 }  // namespace qm::test

@@ -41,6 +41,9 @@ class Accessibility {
 public:
     virtual ~Accessibility() = default;
     virtual std::unique_ptr<AXElement> createSystemWide() = 0;
+    // Whether this process may use accessibility; with prompt, the system may
+    // ask the user to grant it.
+    virtual bool isProcessTrusted(bool prompt) = 0;
 };
 
 }  // namespace qm::platform

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "platform/accessibility.h"
+#include "platform/alerts.h"
+#include "platform/application.h"
 #include "platform/events.h"
+#include "platform/menus.h"
 #include "platform/run_loop.h"
 #include "platform/screens.h"
+#include "platform/services.h"
 #include "platform/user_defaults.h"
 #include "platform/window_list.h"
 #include "platform/windows.h"
@@ -23,6 +27,13 @@ struct Platform {
     UserDefaults& defaults;
     Screens& screens;
     WindowServer& windowServer;
+    Application& application;
+    StatusBar& statusBar;
+    Alerts& alerts;
+    LoginItemService& loginItems;
+    Updater& updater;
+    SystemLog& systemLog;
+    Bundle& bundle;
 };
 
 }  // namespace qm::platform

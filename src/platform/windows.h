@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/drawing.h"
 #include "platform/geometry.h"
+#include "platform/views/view.h"
 
 // AppKit windows and views. Frames are in AppKit screen space.
 namespace qm::platform {
@@ -14,6 +16,8 @@ namespace window_style {
 inline constexpr WindowStyleMask borderless = 0;
 inline constexpr WindowStyleMask titled = 1;
 inline constexpr WindowStyleMask closable = 2;
+inline constexpr WindowStyleMask miniaturizable = 4;
+inline constexpr WindowStyleMask resizable = 8;
 }  // namespace window_style
 
 enum class BackingStore : uint32_t { buffered = 2 };
@@ -57,6 +61,14 @@ public:
     virtual void setContentView(std::unique_ptr<View> view) = 0;
     virtual void orderFrontRegardless() = 0;
     virtual void orderOut() = 0;
+    virtual void setTitle(const std::string& title) = 0;
+    virtual void setStyleMask(WindowStyleMask style) = 0;
+    virtual void setContentSize(double width, double height) = 0;
+    // False, so that closing only hides the window and its owner's reference stays good.
+    virtual void setReleasedWhenClosed(bool released) = 0;
+    virtual void center() = 0;
+    virtual void makeKeyAndOrderFront() = 0;
+    virtual void close() = 0;
 };
 
 class WindowServer {
@@ -65,6 +77,8 @@ public:
     virtual std::unique_ptr<Window> createWindow(const Rect& contentRect, WindowStyleMask style, BackingStore backing,
                                                  bool defer) = 0;
     virtual WindowLevel windowLevelForKey(WindowLevelKey key) const = 0;
+    // A titled window whose content is a hosted declarative view.
+    virtual std::unique_ptr<Window> windowWithRootView(std::unique_ptr<views::View> root) = 0;
 };
 
 }  // namespace qm::platform

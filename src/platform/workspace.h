@@ -17,6 +17,8 @@ class Workspace {
 public:
     virtual ~Workspace() = default;
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;
+    // False when the URL does not parse or nothing opens it.
+    virtual bool openURL(const std::string& url) = 0;
 };
 
 class ProcessInfo {

@@ -8,6 +8,8 @@
 
 #include "tools/pictures.h"
 #include "tools/runner.h"
+#include "tools/strings_loading.h"
+#include "tools/view_painter.h"
 
 namespace qm::tools {
 
@@ -21,8 +23,9 @@ struct Phase {
 // Two editors, a browser with a link and a virtual machine, side by side.
 const Phase phases[] = {
     {"Setting up: TextEdit (pid 501) is frontmost, Safari (pid 502) has a window on the right, "
-     "the permission is granted and Quillmere starts",
+     "the permission is granted, the onboarding was seen at an earlier launch, and Quillmere starts",
      R"({"at": 0, "trusted": true}
+{"at": 0, "defaults": {"didShowOnboarding": true}}
 {"at": 0, "frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501}}
 {"at": 0, "window": {"id": 2, "pid": 502, "layer": 0, "bounds": [900, 0, 540, 900]}}
 {"at": 0, "window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 900, 900]}}
@@ -53,8 +56,12 @@ const Phase phases[] = {
      R"({"at": 6, "frontmost": {"bundle": "com.vmware.fusion", "name": "VMware Fusion", "pid": 503}}
 {"at": 6, "move": [300, 300]}
 {"at": 6, "down": "middle"}
-{"at": 6.1, "up": "middle"}
-{"at": 7, "end": true})"},
+{"at": 6.1, "up": "middle"})"},
+    {"The status menu: with TextEdit frontmost the user excludes it, then switches the engine off",
+     R"({"at": 7, "frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501}}
+{"at": 7, "menu": "toggleExcludeCurrentApp"}
+{"at": 7.5, "menu": "toggleEnabled"}
+{"at": 8, "menu": "open"})"},
 };
 
 std::string describeButton(int64_t type) {
@@ -65,6 +72,21 @@ std::string describeButton(int64_t type) {
         case 3: return "right press";
         default: return "event of type " + std::to_string(type);
     }
+}
+
+// The menu in one line: checked items marked, disabled ones in brackets.
+std::string menuLine(const Json& items) {
+    std::string text;
+    for (const Json& item : items) {
+        if (!text.empty()) text += " | ";
+        if (item == "-") {
+            text += "—";
+            continue;
+        }
+        const std::string title = (item["on"] == true ? "✓ " : "") + item["title"].get<std::string>();
+        text += item["enabled"] == true ? title : "(" + title + ")";
+    }
+    return text;
 }
 
 std::string at(const Json& point) {
@@ -106,6 +128,16 @@ public:
 private:
     static std::string sentence(const Json& r) {
         if (r.contains("enabled")) return r["enabled"] == true ? "The engine is on." : "The engine is off.";
+        if (r.contains("onboarding")) {
+            if (r["onboarding"]["shown"] == false) return "The onboarding window goes away.";
+            return "The onboarding window shows step " + std::to_string(r["onboarding"]["step"].get<int>() + 1) +
+                   " of 3.";
+        }
+        if (r.contains("openURL")) return "Quillmere opens " + r["openURL"].get<std::string>() + ".";
+        if (r.contains("menu")) return "The status menu opens: " + menuLine(r["menu"]) + ".";
+        if (r.contains("defaults"))
+            return "Quillmere stores " + r["defaults"]["key"].get<std::string>() + " = " +
+                   dumpLine(r["defaults"]["value"]) + ".";
         if (r.contains("state")) return "Session state: " + r["state"].get<std::string>() + ".";
         if (r.contains("escTap"))
             return r["escTap"] == true ? "The Escape tap is installed." : "The Escape tap is removed.";
@@ -135,6 +167,25 @@ private:
     int scrolls_ = 0, toPid_ = 0, wheel1_ = 0, wheel2_ = 0;
 };
 
+// Shows the onboarding from the menu and pictures each of its pages on the way through.
+std::vector<std::pair<std::string, std::string>> walkOnboarding(Runner& runner, const std::string& dir) {
+    const auto run = [&](const std::string& line) {
+        std::istringstream text(line);
+        runner.run(parseScenario(text));
+    };
+    std::vector<std::pair<std::string, std::string>> pictures;
+    run(R"({"at": 9, "menu": "showOnboarding"})");
+    for (int step = 0; step < 3; ++step) {
+        const std::string name = "onboarding-step" + std::to_string(step + 1) + ".png";
+        for (sim::SimWindow* window : runner.world().windows().visibleWindows())
+            if (window->host())
+                pictures.emplace_back(name, writePagePicture((std::filesystem::path(dir) / name).string(),
+                                                             window->host()->tree(), {460, 420}, 2));
+        run(R"({"at": )" + std::to_string(10 + step) + R"(, "onboarding": ")" + (step < 2 ? "next" : "done") + R"("})");
+    }
+    return pictures;
+}
+
 }  // namespace
 
 int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
@@ -146,8 +197,10 @@ int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
     }
     std::ofstream traceFile(std::filesystem::path(dir) / "trace.jsonl");
     Narrator narrator(out);
+    const auto path = [&](const char* name) { return (std::filesystem::path(dir) / name).string(); };
+    std::vector<std::pair<std::string, std::string>> pictures;
     {
-        Runner runner(traceFile);
+        Runner runner(traceFile, sim::parseStringsTable(shippedStrings()));
         runner.trace().setListener([&](const Json& record) { narrator.hear(record); });
         out << "Quillmere in a simulated desktop of one 1440 x 900 display.\n";
         for (const Phase& phase : phases) {
@@ -156,14 +209,18 @@ int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
             runner.run(parseScenario(text));
             narrator.endPhase();
         }
+        // The menu as it was last opened.
+        pictures.emplace_back("status-menu.png",
+                              writeMenuPicture(path("status-menu.png"), *runner.world().statusBar().item()->menu()));
+        out << "\nGetting Started, chosen from the menu: the onboarding's three pages, Next, Next and Done:\n";
+        for (auto& picture : walkOnboarding(runner, dir)) pictures.push_back(std::move(picture));
     }
+    pictures.emplace_back("marker.png", writeMarkerPicture(path("marker.png"), 1));
+    pictures.emplace_back("marker-enlarged.png", writeMarkerPicture(path("marker-enlarged.png"), 8));
+    pictures.emplace_back("scroll-plot.png", writeScrollPlot(path("scroll-plot.png"), narrator.samples()));
 
-    const auto path = [&](const char* name) { return (std::filesystem::path(dir) / name).string(); };
     out << "\nPictures and the full trace in " << dir << ":\n";
-    for (const auto& [name, problem] :
-         {std::pair{"marker.png", writeMarkerPicture(path("marker.png"), 1)},
-          std::pair{"marker-enlarged.png", writeMarkerPicture(path("marker-enlarged.png"), 8)},
-          std::pair{"scroll-plot.png", writeScrollPlot(path("scroll-plot.png"), narrator.samples())}}) {
+    for (const auto& [name, problem] : pictures) {
         if (!problem.empty()) {
             err << "quillmere-sim: " << problem << '\n';
             return 2;

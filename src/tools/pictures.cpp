@@ -82,6 +82,26 @@ void drawSeries(cairo_t* cr, const PlotArea& area, const std::vector<ScrollSampl
     cairo_stroke(cr);
 }
 
+// The width of a line of text in the picture's font.
+double textWidth(cairo_t* cr, const std::string& markup, double size) {
+    std::unique_ptr<PangoLayout, LayoutDeleter> layout(pango_cairo_create_layout(cr));
+    auto* font = pango_font_description_from_string("Sans");
+    pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
+    pango_layout_set_font_description(layout.get(), font);
+    pango_font_description_free(font);
+    pango_layout_set_markup(layout.get(), markup.c_str(), -1);
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(layout.get(), &width, &height);
+    return width;
+}
+
+std::string escaped(const std::string& text) {
+    char* escapedText = g_markup_escape_text(text.c_str(), -1);
+    std::string result(escapedText);
+    g_free(escapedText);
+    return result;
+}
+
 }  // namespace
 
 std::string writeMarkerPicture(const std::string& path, double scale) {
@@ -123,6 +143,66 @@ std::string writeScrollPlot(const std::string& path, const std::vector<ScrollSam
     text(cr.get(), "wheel 1 (vertical)", area.left, height - 22, 13);
     cairo_set_source_rgb(cr.get(), 0.90, 0.45, 0.10);
     text(cr.get(), "wheel 2 (horizontal)", area.left + 180, height - 22, 13);
+    cairo_surface_flush(surface.get());
+    return save(surface.get(), path);
+}
+
+}  // namespace qm::tools
+
+namespace qm::tools {
+
+std::string writeMenuPicture(const std::string& path, const sim::SimMenu& menu) {
+    constexpr double scale = 2, fontSize = 13, rowHeight = 22, separatorHeight = 11, inset = 6;
+    constexpr double checkColumn = 22, keyGap = 32;
+
+    // Measure on a scratch surface first: the menu is as wide as its longest row.
+    Surface scratch(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+    Context measure(cairo_create(scratch.get()));
+    double titleWidth = 0, keyWidth = 0, height = 2 * inset;
+    for (const auto& item : menu.items()) {
+        height += item->isSeparator() ? separatorHeight : rowHeight;
+        titleWidth = std::max(titleWidth, textWidth(measure.get(), escaped(item->title()), fontSize));
+        if (!item->keyEquivalent().empty()) keyWidth = std::max(keyWidth, textWidth(measure.get(), "⌘Q", fontSize));
+    }
+    const double width = checkColumn + titleWidth + keyGap + keyWidth + 2 * inset + 12;
+
+    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(std::ceil((width + 20) * scale)),
+                                               static_cast<int>(std::ceil((height + 20) * scale))));
+    Context cr(cairo_create(surface.get()));
+    cairo_scale(cr.get(), scale, scale);
+    cairo_set_source_rgb(cr.get(), 0.80, 0.83, 0.87);
+    cairo_paint(cr.get());
+    cairo_translate(cr.get(), 10, 10);
+    cairo_new_sub_path(cr.get());
+    constexpr double r = 7;
+    cairo_arc(cr.get(), width - r, r, r, -M_PI / 2, 0);
+    cairo_arc(cr.get(), width - r, height - r, r, 0, M_PI / 2);
+    cairo_arc(cr.get(), r, height - r, r, M_PI / 2, M_PI);
+    cairo_arc(cr.get(), r, r, r, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr.get());
+    cairo_set_source_rgba(cr.get(), 0.97, 0.97, 0.97, 0.98);
+    cairo_fill_preserve(cr.get());
+    cairo_set_source_rgba(cr.get(), 0, 0, 0, 0.25);
+    cairo_set_line_width(cr.get(), 0.5);
+    cairo_stroke(cr.get());
+
+    double y = inset;
+    for (const auto& item : menu.items()) {
+        if (item->isSeparator()) {
+            cairo_set_source_rgba(cr.get(), 0, 0, 0, 0.12);
+            cairo_rectangle(cr.get(), inset + 8, y + separatorHeight / 2, width - 2 * inset - 16, 1);
+            cairo_fill(cr.get());
+            y += separatorHeight;
+            continue;
+        }
+        const double grey = item->isEnabled() ? 0.1 : 0.6;
+        cairo_set_source_rgb(cr.get(), grey, grey, grey);
+        const double middle = y + rowHeight / 2;
+        if (item->state() == platform::ControlState::on) text(cr.get(), "✓", inset + 6, middle, fontSize);
+        text(cr.get(), escaped(item->title()), inset + checkColumn, middle, fontSize);
+        if (item->keyEquivalent() == "q") text(cr.get(), "⌘Q", width - inset - 10 - keyWidth, middle, fontSize);
+        y += rowHeight;
+    }
     cairo_surface_flush(surface.get());
     return save(surface.get(), path);
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_status_bar.h"
+
 namespace qm::tools {
 
 // One posted scroll event, for the plot.
@@ -18,5 +20,7 @@ struct ScrollSample {
 std::string writeMarkerPicture(const std::string& path, double scale);
 // The wheel amounts of every posted scroll event over time.
 std::string writeScrollPlot(const std::string& path, const std::vector<ScrollSample>& samples);
+// A status menu as it opens: check marks, titles, key equivalents, separators.
+std::string writeMenuPicture(const std::string& path, const sim::SimMenu& menu);
 
 }  // namespace qm::tools

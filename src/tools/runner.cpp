@@ -11,8 +11,10 @@ struct Overloaded : Handlers... {
 
 }  // namespace
 
-Runner::Runner(std::ostream& out) : trace_(out, world_.runLoop()) {
+Runner::Runner(std::ostream& out, sim::StringsTable strings) : trace_(out, world_.runLoop()) {
     world_.setObserver(&trace_);
+    world_.bundle().setStrings(std::move(strings));
+    world_.application().setModalLoop([this] { return runModal(); });
 }
 
 Runner::~Runner() {
@@ -26,9 +28,49 @@ void Runner::shutDown() {
 }
 
 void Runner::run(const Scenario& scenario) {
-    for (const Step& step : scenario) {
-        world_.runLoop().advanceTo(step.at);
-        apply(step.action);
+    scenario_ = &scenario;
+    next_ = 0;
+    while (next_ < scenario.size()) step();
+    scenario_ = nullptr;
+}
+
+void Runner::step() {
+    const Step& current = (*scenario_)[next_++];
+    world_.runLoop().advanceTo(current.at);
+    apply(current.action);
+}
+
+platform::ModalResponse Runner::runModal() {
+    while (scenario_ && next_ < scenario_->size()) {
+        const Step& current = (*scenario_)[next_];
+        if (const auto* answer = std::get_if<action::AnswerAlert>(&current.action)) {
+            ++next_;
+            world_.runLoop().advanceTo(current.at);
+            return answer->first ? platform::alertFirstButtonReturn : platform::alertSecondButtonReturn;
+        }
+        step();
+    }
+    // The scenario ended with the alert up: nothing after its last line is traced.
+    world_.setObserver(nullptr);
+    return platform::modalResponseAbort;
+}
+
+void Runner::launch() {
+    if (program_) return;
+    program_ = std::make_unique<Main>(world_.platform());
+    program_->delegate().scrollController().setObserver(&trace_);
+    program_->run();
+}
+
+void Runner::pressOnboarding(const std::string& button) {
+    for (sim::SimWindow* window : world_.windows().visibleWindows()) {
+        if (!window->host()) continue;
+        // A button that is not on the page cannot be pressed.
+        if (button == "close")
+            window->performClose();
+        else
+            window->host()->press(button);
+        return;
     }
 }
 
@@ -53,12 +95,7 @@ void Runner::apply(const Action& action) {
                            w.events().releaseButton(a.button, a.flags);
                    },
                    [&](const action::Key& a) { w.events().pressKey(a.code); },
-                   [&](const action::Launch&) {
-                       if (program_) return;
-                       program_ = std::make_unique<Program>(w.platform());
-                       program_->controller.setObserver(&trace_);
-                       program_->controller.start();
-                   },
+                   [&](const action::Launch&) { launch(); },
                    [&](const action::DisableTap& a) {
                        for (const auto& tap : w.events().taps()) {
                            if (isKeyTap(*tap) == a.escape) {
@@ -67,6 +104,14 @@ void Runner::apply(const Action& action) {
                            }
                        }
                    },
+                   [&](const action::Menu& a) { w.statusBar().open(a.action); },
+                   // An answer with no alert up has nothing to answer.
+                   [&](const action::AnswerAlert&) {},
+                   [&](const action::LoginItem& a) {
+                       w.loginItems().setStatus(a.status);
+                       if (a.fail) w.loginItems().failNextCall(*a.fail);
+                   },
+                   [&](const action::Onboarding& a) { pressOnboarding(a.button); },
                    [&](const action::End&) {},
                },
                action);

@@ -3,8 +3,9 @@
 #include <memory>
 #include <ostream>
 
+#include "app/main_sequence.h"
+#include "platform/sim/strings_table.h"
 #include "platform/sim/world.h"
-#include "tools/program.h"
 #include "tools/scenario.h"
 #include "tools/trace.h"
 
@@ -14,23 +15,34 @@ namespace qm::tools {
 // writes the trace of what happens.
 class Runner {
 public:
-    explicit Runner(std::ostream& out);
+    Runner(std::ostream& out, sim::StringsTable strings);
     ~Runner();
 
+    // Runs the steps in order. Steps may be run in several portions, each
+    // carrying on from the time the last one reached.
     void run(const Scenario& scenario);
     // Ends the program, as the system does when it quits; the world stays.
     void shutDown();
 
     sim::World& world() { return world_; }
     Trace& trace() { return trace_; }
-    Program* program() { return program_.get(); }
+    // The running program, once launched.
+    Main* program() { return program_.get(); }
 
 private:
+    void step();
     void apply(const Action& action);
+    void launch();
+    // Presses a button of the onboarding window on screen, if there is one.
+    void pressOnboarding(const std::string& button);
+    // The nested loop of a modal alert: the steps run until one answers it.
+    platform::ModalResponse runModal();
 
     sim::World world_;
     Trace trace_;
-    std::unique_ptr<Program> program_;
+    const Scenario* scenario_ = nullptr;
+    std::size_t next_ = 0;
+    std::unique_ptr<Main> program_;
 };
 
 }  // namespace qm::tools

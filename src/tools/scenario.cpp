@@ -11,6 +11,8 @@ namespace qm::tools {
 
 namespace {
 
+constexpr int maxNesting = 32;
+
 // A fault in the line being read; the caller adds the line number.
 struct Fault : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -162,6 +164,36 @@ Action parseDefaults(const Json& arg, const Json&) {
     return defaults;
 }
 
+Action parseMenu(const Json& arg, const Json&) {
+    static const std::vector<std::string> actions{
+        "open", "toggleEnabled", "toggleExcludeCurrentApp", "toggleLaunchAtLogin", "showOnboarding", "checkForUpdates:",
+        "quit"};
+    for (const auto& name : actions)
+        if (arg == name) return action::Menu{name};
+    throw Fault(
+        "menu must be \"open\" or an item's action (toggleEnabled, toggleExcludeCurrentApp, "
+        "toggleLaunchAtLogin, showOnboarding, checkForUpdates:, quit)");
+}
+
+Action parseLoginItem(const Json& arg, const Json&) {
+    if (!arg.is_object()) throw Fault("loginItem must be an object");
+    onlyKeys(arg, {"status", "fail"}, "loginItem");
+    if (!arg.contains("status")) throw Fault("loginItem needs a status");
+    const auto status = static_cast<platform::LoginItemStatus>(toInteger(arg["status"], "status", 0, 3));
+    return action::LoginItem{status, optionalString(arg, "fail")};
+}
+
+Action parseAnswerAlert(const Json& arg, const Json&) {
+    if (arg != "first" && arg != "second") throw Fault("answerAlert must be \"first\" or \"second\"");
+    return action::AnswerAlert{arg == "first"};
+}
+
+Action parseOnboarding(const Json& arg, const Json&) {
+    for (const char* button : {"next", "back", "skip", "done", "openSettings", "close"})
+        if (arg == button) return action::Onboarding{button};
+    throw Fault("onboarding must be \"next\", \"back\", \"skip\", \"done\", \"openSettings\" or \"close\"");
+}
+
 struct ActionKind {
     std::function<Action(const Json& argument, const Json& line)> parse;
     std::vector<const char*> options;
@@ -205,6 +237,10 @@ const std::map<std::string, ActionKind>& actionKinds() {
           },
           {}}},
         {"disableTap", {parseDisableTap, {"notice"}}},
+        {"menu", {parseMenu, {}}},
+        {"answerAlert", {parseAnswerAlert, {}}},
+        {"loginItem", {parseLoginItem, {}}},
+        {"onboarding", {parseOnboarding, {}}},
         {"end",
          {[](const Json& a, const Json&) -> Action {
               requireTrue(a, "end");
@@ -244,6 +280,28 @@ Step parseLine(const Json& line, int number, sim::Micros previous) {
     return Step{number, at, kind.parse(line[*name], line)};
 }
 
+// How deeply a line's arrays and objects nest, counted without parsing, so
+// that a hostile line is turned away before anything recurses over it.
+int nestingDepth(const std::string& text) {
+    int depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') inString = true;
+        if (c == '[' || c == '{') deepest = std::max(deepest, ++depth);
+        if (c == ']' || c == '}') --depth;
+    }
+    return deepest;
+}
+
 bool isBlankOrComment(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r");
     return first == std::string::npos || text[first] == '#';
@@ -255,14 +313,20 @@ Scenario parseScenario(std::istream& in) {
     Scenario scenario;
     std::string text;
     sim::Micros previous = 0;
-    for (int number = 1; std::getline(in, text); ++number) {
+    int number = 1;
+    for (; std::getline(in, text); ++number) {
         if (isBlankOrComment(text)) continue;
         try {
+            if (nestingDepth(text) > maxNesting)
+                throw Fault("nested more than " + std::to_string(maxNesting) + " levels deep");
             Json line;
             try {
                 line = Json::parse(text);
             } catch (const Json::parse_error& e) {
                 throw Fault("not valid JSON (at byte " + std::to_string(e.byte) + ")");
+            } catch (const Json::exception& e) {
+                // Numbers beyond a double's range, and the like.
+                throw Fault("not usable JSON: " + std::string(e.what()).substr(std::string(e.what()).find(']') + 2));
             }
             scenario.push_back(parseLine(line, number, previous));
             previous = scenario.back().at;
@@ -270,6 +334,8 @@ Scenario parseScenario(std::istream& in) {
             throw ScenarioError(number, fault.what());
         }
     }
+    // A read that failed part way must not pass for the end of the scenario.
+    if (in.bad()) throw ScenarioError(number, "the scenario cannot be read");
     return scenario;
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/events.h"
 #include "platform/geometry.h"
+#include "platform/services.h"
 #include "platform/sim/sim_accessibility.h"
 #include "platform/sim/sim_run_loop.h"
 #include "platform/value.h"
@@ -62,11 +63,25 @@ struct DisableTap {
     platform::EventType notice;
 };  // notice 0: silently
 struct End {};
+struct Menu {
+    std::string action;
+};  // "open" or an item's action
+struct AnswerAlert {
+    bool first;
+};
+struct LoginItem {
+    platform::LoginItemStatus status;
+    std::optional<std::string> fail;
+};
+struct Onboarding {
+    std::string button;  // a button's identifier, or "close" for the title bar's
+};
 }  // namespace action
 
 using Action = std::variant<action::Screens, action::Trusted, action::Frontmost, action::Defaults, action::Window,
                             action::WindowInfo, action::CloseWindow, action::Ax, action::Move, action::Button,
-                            action::Key, action::Launch, action::DisableTap, action::End>;
+                            action::Key, action::Launch, action::DisableTap, action::End, action::Menu,
+                            action::AnswerAlert, action::LoginItem, action::Onboarding>;
 
 struct Step {
     int line;

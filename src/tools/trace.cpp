@@ -2,6 +2,7 @@
 
 #include "platform/sim/sim_event.h"
 #include "platform/sim/sim_events.h"
+#include "platform/sim/sim_status_bar.h"
 #include "platform/sim/sim_window_server.h"
 
 namespace qm::tools {
@@ -20,8 +21,9 @@ Json point(platform::Point p) {
     return Json::array({number(p.x), number(p.y)});
 }
 
-bool isMarker(const sim::SimWindow& window) {
-    return window.style() == platform::window_style::borderless;
+Json menuEntry(const sim::SimMenuItem& item) {
+    if (item.isSeparator()) return "-";
+    return {{"title", item.title()}, {"on", item.state() == platform::ControlState::on}, {"enabled", item.isEnabled()}};
 }
 
 }  // namespace
@@ -83,13 +85,51 @@ void Trace::delivered(const sim::SimEvent& event, std::optional<int32_t> pid) {
 }
 
 void Trace::windowShown(const sim::SimWindow& window) {
-    if (!isMarker(window)) return;
+    if (window.host()) {
+        onboardingStep_ = -1;
+        windowContentChanged(window);
+        return;
+    }
     const platform::Rect f = window.frame();
     record("marker", {{"frame", Json::array({number(f.x), number(f.y), number(f.width), number(f.height)})}});
 }
 
 void Trace::windowHidden(const sim::SimWindow& window) {
-    if (isMarker(window)) record("marker", nullptr);
+    if (!window.host()) {
+        record("marker", nullptr);
+        return;
+    }
+    onboardingStep_ = -1;
+    record("onboarding", {{"shown", false}});
+}
+
+void Trace::windowContentChanged(const sim::SimWindow& window) {
+    const int step = window.host()->state().value("step", 0);
+    if (!window.isVisible() || step == onboardingStep_) return;
+    onboardingStep_ = step;
+    record("onboarding", {{"shown", true}, {"step", step}});
+}
+
+void Trace::defaultsWritten(std::string_view key, const platform::Value& value) {
+    record("defaults", {{"key", key}, {"value", toJson(value)}});
+}
+
+void Trace::menuOpened(const sim::SimMenu& menu) {
+    Json items = Json::array();
+    for (const auto& item : menu.items()) items.push_back(menuEntry(*item));
+    record("menu", std::move(items));
+}
+
+void Trace::alertShown(const platform::AlertContent& alert) {
+    record("alert", {{"message", alert.messageText}, {"info", alert.informativeText}, {"buttons", alert.buttons}});
+}
+
+void Trace::urlOpened(std::string_view url) {
+    record("openURL", url);
+}
+
+void Trace::loginItemCalled(bool registering, bool ok) {
+    record("loginItem", {{"call", registering ? "register" : "unregister"}, {"ok", ok}});
 }
 
 void Trace::stateChanged(ScrollState state) {

@@ -27,6 +27,17 @@ public:
     void delivered(const sim::SimEvent& event, std::optional<int32_t> pid) override;
     void windowShown(const sim::SimWindow& window) override;
     void windowHidden(const sim::SimWindow& window) override;
+    void windowContentChanged(const sim::SimWindow& window) override;
+
+    void defaultsWritten(std::string_view key, const platform::Value& value) override;
+    void menuOpened(const sim::SimMenu& menu) override;
+    void alertShown(const platform::AlertContent& alert) override;
+    void urlOpened(std::string_view url) override;
+    void loginItemCalled(bool registering, bool ok) override;
+    void updateChecked() override { record("updateCheck", true); }
+    void logged(std::string_view line) override { record("log", line); }
+    void quitRequested() override { record("quit", true); }
+    void trustPrompted() override { record("axPrompt", true); }
 
     void stateChanged(ScrollState state) override;
     void enabledChanged(bool enabled) override;
@@ -37,6 +48,7 @@ private:
     std::ostream& out_;
     const sim::SimRunLoop& clock_;
     std::function<void(const Json&)> listener_;
+    int onboardingStep_ = -1;  // the step last reported; -1 while no window shows
 };
 
 // Whether a tap listens to keys: the Escape tap, as opposed to the mouse tap.

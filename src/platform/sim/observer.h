@@ -3,12 +3,14 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/alerts.h"
 #include "platform/events.h"
 #include "platform/value.h"
 
 namespace qm::sim {
 
 class SimEvent;
+class SimMenu;
 class SimWindow;
 struct TapState;
 
@@ -24,7 +26,16 @@ public:
     virtual void delivered(const SimEvent& /*event*/, std::optional<int32_t> /*pid*/) {}
     virtual void windowShown(const SimWindow& /*window*/) {}
     virtual void windowHidden(const SimWindow& /*window*/) {}
+    virtual void windowContentChanged(const SimWindow& /*window*/) {}
     virtual void defaultsWritten(std::string_view /*key*/, const platform::Value& /*value*/) {}
+    virtual void menuOpened(const SimMenu& /*menu*/) {}
+    virtual void alertShown(const platform::AlertContent& /*alert*/) {}
+    virtual void urlOpened(std::string_view /*url*/) {}
+    virtual void loginItemCalled(bool /*registering*/, bool /*ok*/) {}
+    virtual void updateChecked() {}
+    virtual void logged(std::string_view /*line*/) {}
+    virtual void quitRequested() {}
+    virtual void trustPrompted() {}
 };
 
 }  // namespace qm::sim

@@ -83,6 +83,11 @@ std::unique_ptr<platform::AXElement> SimAccessibility::createSystemWide() {
     return std::make_unique<SystemWide>(*this);
 }
 
+bool SimAccessibility::isProcessTrusted(bool prompt) {
+    if (prompt && !context_.trusted) context_.observer->trustPrompted();
+    return context_.trusted;
+}
+
 AXError SimAccessibility::request() {
     ++requests_;
     if (!context_.trusted) return ax::apiDisabled;

@@ -28,6 +28,7 @@ public:
     explicit SimAccessibility(Context& context) : context_(context) {}
 
     std::unique_ptr<platform::AXElement> createSystemWide() override;
+    bool isProcessTrusted(bool prompt) override;
 
     // Later regions lie on top of earlier ones.
     void addRegion(AXRegion region) { regions_.push_back(std::make_shared<const AXRegion>(std::move(region))); }

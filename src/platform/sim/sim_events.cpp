@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/sim/sim_window_server.h"
+#include "platform/sim/sim_workspace.h"
 
 namespace qm::sim {
 
@@ -158,7 +159,11 @@ void SimEvents::drain() {
     while (!queue_.empty()) {
         auto event = std::move(queue_.front());
         queue_.pop_front();
-        if (passTaps(*event)) context_.observer->delivered(*event, windows_.ownerAt(event->location()));
+        if (!passTaps(*event)) continue;
+        context_.observer->delivered(*event, windows_.ownerAt(event->location()));
+        // Keys go to the active application; when that is the program, to its front window.
+        if (event->type() == et::keyDown && workspace_.isOwnApplicationActive())
+            windows_.keyDown(event->integerValueField(field::keyboardKeycode));
     }
     draining_ = false;
 }

@@ -12,6 +12,7 @@
 namespace qm::sim {
 
 class SimWindowServer;
+class SimWorkspace;
 
 struct TapState {
     platform::EventMask mask = 0;
@@ -27,8 +28,8 @@ struct TapState {
 // Events posted while a tap callback runs wait until the current event is done.
 class SimEvents : public platform::EventServices {
 public:
-    SimEvents(Context& context, SimRunLoop& runLoop, SimWindowServer& windows)
-        : context_(context), runLoop_(runLoop), windows_(windows) {}
+    SimEvents(Context& context, SimRunLoop& runLoop, SimWindowServer& windows, const SimWorkspace& workspace)
+        : context_(context), runLoop_(runLoop), windows_(windows), workspace_(workspace) {}
 
     std::unique_ptr<platform::EventTap> tapCreate(platform::TapLocation location, platform::TapPlacement placement,
                                                   platform::TapOptions options, platform::EventMask mask,
@@ -70,6 +71,7 @@ private:
     Context& context_;
     SimRunLoop& runLoop_;
     SimWindowServer& windows_;
+    const SimWorkspace& workspace_;
     platform::Point pointer_;
     std::vector<std::shared_ptr<TapState>> taps_;
     std::deque<std::unique_ptr<SimEvent>> queue_;

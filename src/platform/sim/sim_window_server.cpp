@@ -38,10 +38,48 @@ void SimWindow::orderOut() {
     server_.hidden(*this);
 }
 
+void SimWindow::setHost(std::unique_ptr<platform::views::ViewHost> host) {
+    host_ = std::move(host);
+    host_->setOnChange([this] { server_.context_.observer->windowContentChanged(*this); });
+}
+
+void SimWindow::setContentSize(double width, double height) {
+    frame_.width = width;
+    frame_.height = height;
+}
+
+void SimWindow::center() {
+    // On the primary screen, a little above the middle as the system does.
+    const auto screens = server_.screens_.screens();
+    const platform::Rect screen = screens.empty() ? server_.screens_.mainDisplayBounds() : screens.front();
+    frame_.x = screen.x + (screen.width - frame_.width) / 2;
+    frame_.y = screen.y + (screen.height - frame_.height) * 2 / 3;
+}
+
 std::unique_ptr<platform::Window> SimWindowServer::createWindow(const Rect& contentRect,
                                                                 platform::WindowStyleMask style, platform::BackingStore,
                                                                 bool) {
     return std::make_unique<SimWindow>(*this, nextID_++, contentRect, style);
+}
+
+std::unique_ptr<platform::Window> SimWindowServer::windowWithRootView(std::unique_ptr<platform::views::View> root) {
+    namespace style = platform::window_style;
+    auto window =
+        std::make_unique<SimWindow>(*this, nextID_++, platform::Rect{0, 0, 0, 0},
+                                    style::titled | style::closable | style::miniaturizable | style::resizable);
+    window->setHost(std::make_unique<platform::views::ViewHost>(std::move(root)));
+    return window;
+}
+
+void SimWindowServer::keyDown(int64_t keyCode) {
+    constexpr int64_t returnKey = 36, enterKey = 76;
+    if (keyCode != returnKey && keyCode != enterKey) return;
+    for (const SimWindow* window : visible_) {
+        if (!window->host()) continue;
+        // The press may drop the window; nothing here is touched after it.
+        window->host()->pressDefault();
+        return;
+    }
 }
 
 platform::WindowLevel SimWindowServer::windowLevelForKey(platform::WindowLevelKey key) const {

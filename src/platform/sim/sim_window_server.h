@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/sim/context.h"
@@ -29,6 +30,13 @@ public:
     void setContentView(std::unique_ptr<platform::View> view) override { view_ = std::move(view); }
     void orderFrontRegardless() override;
     void orderOut() override;
+    void setTitle(const std::string& title) override { title_ = title; }
+    void setStyleMask(platform::WindowStyleMask style) override { style_ = style; }
+    void setContentSize(double width, double height) override;
+    void setReleasedWhenClosed(bool released) override { releasedWhenClosed_ = released; }
+    void center() override;
+    void makeKeyAndOrderFront() override { orderFrontRegardless(); }
+    void close() override { orderOut(); }
 
     platform::WindowID id() const { return id_; }
     platform::Rect frame() const { return frame_; }
@@ -41,6 +49,13 @@ public:
     platform::CollectionBehavior collectionBehavior() const { return behavior_; }
     platform::View* contentView() const { return view_.get(); }
     bool isVisible() const { return visible_; }
+    // The hosted declarative view, for windows made from one.
+    platform::views::ViewHost* host() const { return host_.get(); }
+    void setHost(std::unique_ptr<platform::views::ViewHost> host);
+    // The user clicks the title bar's close button.
+    void performClose() { close(); }
+    const std::string& title() const { return title_; }
+    bool releasedWhenClosed() const { return releasedWhenClosed_; }
 
 private:
     SimWindowServer& server_;
@@ -55,7 +70,10 @@ private:
     platform::WindowLevel level_ = 0;
     platform::CollectionBehavior behavior_ = 0;
     std::unique_ptr<platform::View> view_;
+    std::unique_ptr<platform::views::ViewHost> host_;
     bool visible_ = false;
+    std::string title_;
+    bool releasedWhenClosed_ = true;
 };
 
 // The window server: the program's own windows and those of other processes,
@@ -67,6 +85,7 @@ public:
     std::unique_ptr<platform::Window> createWindow(const platform::Rect& contentRect, platform::WindowStyleMask style,
                                                    platform::BackingStore backing, bool defer) override;
     platform::WindowLevel windowLevelForKey(platform::WindowLevelKey key) const override;
+    std::unique_ptr<platform::Window> windowWithRootView(std::unique_ptr<platform::views::View> root) override;
     std::optional<platform::Value> copyWindowInfo(platform::WindowListOptions options,
                                                   platform::WindowID relativeTo) override;
 
@@ -80,8 +99,11 @@ public:
 
     // The process whose window receives a click at p (Quartz), if any.
     std::optional<int32_t> ownerAt(platform::Point p) const;
+    // A key press reaching the program: Return or Enter presses the front
+    // window's default button.
+    void keyDown(int64_t keyCode);
     // The program's windows on screen, front first.
-    std::vector<const SimWindow*> visibleWindows() const { return visible_; }
+    std::vector<SimWindow*> visibleWindows() const { return visible_; }
 
 private:
     friend class SimWindow;
@@ -92,8 +114,8 @@ private:
 
     Context& context_;
     const SimScreens& screens_;
-    std::vector<platform::Value> others_;    // front to back
-    std::vector<const SimWindow*> visible_;  // front to back
+    std::vector<platform::Value> others_;  // front to back
+    std::vector<SimWindow*> visible_;      // front to back
     platform::WindowID nextID_ = 1000;
     bool listUnavailable_ = false;
 };

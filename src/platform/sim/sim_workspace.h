@@ -7,15 +7,25 @@ namespace qm::sim {
 
 class SimWorkspace : public platform::Workspace, public platform::ProcessInfo {
 public:
-    explicit SimWorkspace(const Context& context) : context_(context) {}
+    explicit SimWorkspace(Context& context) : context_(context) {}
 
     std::optional<platform::RunningApplication> frontmostApplication() const override { return frontmost_; }
     int32_t processIdentifier() const override { return context_.ownPID; }
 
+    bool openURL(const std::string& url) override;
+
     void setFrontmost(std::optional<platform::RunningApplication> app) { frontmost_ = std::move(app); }
+    // The program itself comes to the front, as when it activates.
+    void activateOwnApplication() {
+        frontmost_ = platform::RunningApplication{ownBundleID, "Quillmere", context_.ownPID};
+    }
+
+    bool isOwnApplicationActive() const { return frontmost_ && frontmost_->processIdentifier == context_.ownPID; }
+
+    static constexpr const char* ownBundleID = "com.quillmere.Quillmere";
 
 private:
-    const Context& context_;
+    Context& context_;
     std::optional<platform::RunningApplication> frontmost_;
 };
 

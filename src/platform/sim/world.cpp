@@ -5,10 +5,30 @@ namespace qm::sim {
 World::World()
     : runLoop_(context_.ledger),
       windows_(context_, screens_),
-      events_(context_, runLoop_, windows_),
+      events_(context_, runLoop_, windows_, workspace_),
       accessibility_(context_),
       workspace_(context_),
       defaults_(context_),
-      platform_{events_, runLoop_, windows_, accessibility_, workspace_, workspace_, defaults_, screens_, windows_} {}
+      application_(context_, runLoop_, workspace_),
+      statusBar_(context_),
+      loginItems_(context_),
+      updater_(context_),
+      systemLog_(context_),
+      platform_{.events = events_,
+                .runLoop = runLoop_,
+                .windowList = windows_,
+                .accessibility = accessibility_,
+                .workspace = workspace_,
+                .process = workspace_,
+                .defaults = defaults_,
+                .screens = screens_,
+                .windowServer = windows_,
+                .application = application_,
+                .statusBar = statusBar_,
+                .alerts = application_,
+                .loginItems = loginItems_,
+                .updater = updater_,
+                .systemLog = systemLog_,
+                .bundle = bundle_} {}
 
 }  // namespace qm::sim

@@ -3,9 +3,12 @@
 #include "platform/platform.h"
 #include "platform/sim/context.h"
 #include "platform/sim/sim_accessibility.h"
+#include "platform/sim/sim_application.h"
 #include "platform/sim/sim_events.h"
 #include "platform/sim/sim_run_loop.h"
 #include "platform/sim/sim_screens.h"
+#include "platform/sim/sim_services.h"
+#include "platform/sim/sim_status_bar.h"
 #include "platform/sim/sim_user_defaults.h"
 #include "platform/sim/sim_window_server.h"
 #include "platform/sim/sim_workspace.h"
@@ -35,6 +38,10 @@ public:
     SimAccessibility& accessibility() { return accessibility_; }
     SimWorkspace& workspace() { return workspace_; }
     SimUserDefaults& defaults() { return defaults_; }
+    SimApplication& application() { return application_; }
+    SimStatusBar& statusBar() { return statusBar_; }
+    SimLoginItems& loginItems() { return loginItems_; }
+    SimBundle& bundle() { return bundle_; }
 
 private:
     Context context_;
@@ -45,6 +52,12 @@ private:
     SimAccessibility accessibility_;
     SimWorkspace workspace_;
     SimUserDefaults defaults_;
+    SimApplication application_;
+    SimStatusBar statusBar_;
+    SimLoginItems loginItems_;
+    SimUpdater updater_;
+    SimSystemLog systemLog_;
+    SimBundle bundle_;
     platform::Platform platform_;
 };
 

@@ -1,0 +1,42 @@
+#include "app/app_delegate.h"
+
+namespace qm {
+
+namespace {
+
+const char* const accessibilitySettingsURL =
+    "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
+constexpr double pollInterval = 1.0;
+
+}  // namespace
+
+void AppDelegate::promptForAccessibility() {
+    const platform::AlertContent alert{text("ax.title"),
+                                       text("ax.body"),
+                                       platform::AlertStyle::informational,
+                                       {text("ax.openSettings"), text("ax.later")}};
+    // An agent application is not in front by itself; the alert would hide behind the active one.
+    platform_.application.activateIgnoringOtherApps(true);
+    if (platform_.alerts.runModal(alert) == platform::alertFirstButtonReturn) openAccessibilitySettings();
+}
+
+void AppDelegate::openAccessibilitySettings() {
+    platform_.workspace.openURL(accessibilitySettingsURL);
+}
+
+void AppDelegate::startPermissionPolling() {
+    if (permissionPollTimer_) permissionPollTimer_->invalidate();
+    permissionPollTimer_ = platform_.runLoop.scheduledTimer(pollInterval, true, [this] { pollPermission(); });
+}
+
+// The permission arrives through the system settings, without telling anyone;
+// once it is there the engine starts without a restart.
+void AppDelegate::pollPermission() {
+    if (!platform_.accessibility.isProcessTrusted(false)) return;
+    if (!controller_.start()) return;
+    if (permissionPollTimer_) permissionPollTimer_->invalidate();
+    permissionPollTimer_.reset();
+    refreshMenuState();
+}
+
+}  // namespace qm

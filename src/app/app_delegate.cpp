@@ -1,0 +1,45 @@
+#include "app/app_delegate.h"
+
+#include "app/localized_text.h"
+
+namespace qm {
+
+AppDelegate::AppDelegate(const platform::Platform& platform)
+    : platform_(platform),
+      exclusions_(platform.defaults),
+      controller_(platform, exclusions_),
+      updaterController_(platform.updater.makeStandardController()),
+      onboarding_(platform) {}
+
+std::string AppDelegate::text(std::string_view key) const {
+    return localizedText(platform_.bundle, key);
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    setupStatusItem();
+    wireWindows();
+    const bool onboarded = platform_.defaults.boolForKey(didOnboardKey_);
+    const bool trusted = platform_.accessibility.isProcessTrusted(false);
+
+    if (trusted) controller_.start();
+    if (onboarded) {
+        // A later launch without the permission explains it before anything else.
+        if (!trusted) {
+            promptForAccessibility();
+            startPermissionPolling();
+        }
+    } else {
+        // The flag is stored first, so quitting during the onboarding still counts it as shown.
+        platform_.defaults.setBool(true, didOnboardKey_);
+        onboarding_.show();
+        if (!platform_.accessibility.isProcessTrusted(false)) startPermissionPolling();
+    }
+    refreshMenuState();
+}
+
+void AppDelegate::wireWindows() {
+    onboarding_.onOpenSettings = [this] { openAccessibilitySettings(); };
+    onboarding_.onFinish = [this] { refreshMenuState(); };
+}
+
+}  // namespace qm

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/scroll_controller.h"
+#include "exclusions/exclusion_manager.h"
+#include "onboarding/onboarding_window_controller.h"
+#include "platform/platform.h"
+
+namespace qm {
+
+// The application: it owns the engine, the status item and its menu, the
+// updater, the onboarding window and the permission poll, and runs the launch.
+class AppDelegate : public platform::ApplicationDelegate, public platform::MenuDelegate, public platform::ActionTarget {
+public:
+    explicit AppDelegate(const platform::Platform& platform);
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    void applicationDidFinishLaunching() override;
+    void menuWillOpen(platform::Menu& menu) override;
+    // The menu items' actions, by selector name.
+    void performAction(std::string_view selector, platform::MenuItem& sender) override;
+
+    void toggleEnabled();
+    void toggleExcludeCurrentApp();
+    void toggleLaunchAtLogin();
+    void showOnboarding();
+    void quit();
+
+    ScrollController& scrollController() { return controller_; }
+
+private:
+    void setupStatusItem();
+    void wireWindows();
+    void refreshMenuState();
+    void startPermissionPolling();
+    void pollPermission();
+    void promptForAccessibility();
+    void openAccessibilitySettings();
+    std::string text(std::string_view key) const;
+
+    const platform::Platform& platform_;
+    // The one exclusion list, read by the engine and edited from the menu.
+    ExclusionManager exclusions_;
+    ScrollController controller_;
+    std::unique_ptr<platform::StatusItem> statusItem_;
+    std::unique_ptr<platform::Timer> permissionPollTimer_;
+    std::unique_ptr<platform::UpdaterController> updaterController_;
+    OnboardingWindowController onboarding_;
+    // Owned by the status item's menu, which lives as long as this delegate.
+    platform::MenuItem* enableItem_ = nullptr;
+    platform::MenuItem* excludeItem_ = nullptr;
+    platform::MenuItem* loginItem_ = nullptr;
+    const std::string didOnboardKey_ = "didShowOnboarding";
+};
+
+}  // namespace qm

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/services.h"
+#include "platform/views/view.h"
+
+namespace qm {
+
+// The onboarding's three pages: what Quillmere does, the permission it needs,
+// and how to use it. Its one piece of state is the step shown.
+class OnboardingView : public platform::views::View {
+public:
+    OnboardingView(const platform::Bundle& bundle, std::function<void()> openSettings, std::function<void()> finish,
+                   int step, int lastStep)
+        : bundle_(bundle),
+          openSettings_(std::move(openSettings)),
+          finish_(std::move(finish)),
+          initialStep_(step),
+          lastStep_(lastStep) {}
+
+    platform::views::Node body(platform::views::StateStore& state) override;
+
+private:
+    using Node = platform::views::Node;
+
+    std::string text(std::string_view key) const;
+    std::string title(int step) const;
+    Node stepArt(int step) const;
+    Node stepBody(int step) const;
+    Node stepIcon(const std::string& name) const;
+    Node bullet(const std::string& symbol, const std::string& text) const;
+    Node pageIndicator(int step) const;
+    Node navigationBar(platform::views::StateStore& state, int step) const;
+
+    const platform::Bundle& bundle_;
+    std::function<void()> openSettings_;
+    std::function<void()> finish_;
+    int initialStep_;
+    int lastStep_;
+};
+
+}  // namespace qm

@@ -1,0 +1,35 @@
+#include "platform/sim/sim_application.h"
+
+namespace qm::sim {
+
+bool SimApplication::setActivationPolicy(platform::ActivationPolicy policy) {
+    policy_ = policy;
+    return true;
+}
+
+void SimApplication::run() {
+    // The run loop itself is driven from outside; launching finishes at once.
+    if (delegate_) delegate_->applicationDidFinishLaunching();
+}
+
+void SimApplication::activateIgnoringOtherApps(bool) {
+    workspace_.activateOwnApplication();
+}
+
+void SimApplication::terminate() {
+    terminated_ = true;
+    context_.observer->quitRequested();
+}
+
+platform::ModalResponse SimApplication::runModal(const platform::AlertContent& alert) {
+    context_.observer->alertShown(alert);
+    const auto previousMode = runLoop_.mode();
+    runLoop_.setMode(platform::RunLoopMode::modalPanel);
+    alertUp_ = true;
+    const auto response = modalLoop_ ? modalLoop_() : platform::modalResponseAbort;
+    alertUp_ = false;
+    runLoop_.setMode(previousMode);
+    return response;
+}
+
+}  // namespace qm::sim

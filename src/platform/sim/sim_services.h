@@ -1,0 +1,59 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/services.h"
+#include "platform/sim/context.h"
+#include "platform/sim/strings_table.h"
+
+namespace qm::sim {
+
+class SimLoginItems : public platform::LoginItemService {
+public:
+    explicit SimLoginItems(Context& context) : context_(context) {}
+
+    platform::LoginItemStatus status() const override { return status_; }
+    bool registerApp(std::string& error) override { return call(true, error); }
+    bool unregisterApp(std::string& error) override { return call(false, error); }
+
+    void setStatus(platform::LoginItemStatus status) { status_ = status; }
+    // The next register or unregister fails with this description.
+    void failNextCall(std::string description) { failure_ = std::move(description); }
+
+private:
+    bool call(bool registering, std::string& error);
+
+    Context& context_;
+    platform::LoginItemStatus status_ = platform::LoginItemStatus::notRegistered;
+    std::optional<std::string> failure_;
+};
+
+class SimUpdater : public platform::Updater {
+public:
+    explicit SimUpdater(Context& context) : context_(context) {}
+    std::unique_ptr<platform::UpdaterController> makeStandardController() override;
+
+private:
+    Context& context_;
+};
+
+class SimSystemLog : public platform::SystemLog {
+public:
+    explicit SimSystemLog(Context& context) : context_(context) {}
+    void log(std::string_view line) override { context_.observer->logged(line); }
+
+private:
+    Context& context_;
+};
+
+class SimBundle : public platform::Bundle {
+public:
+    std::string localizedString(std::string_view key, std::string_view value) const override;
+    void setStrings(StringsTable table) { table_ = std::move(table); }
+
+private:
+    StringsTable table_;
+};
+
+}  // namespace qm::sim

@@ -1,0 +1,162 @@
+#pragma once
+
+#include <functional>
+#include <limits>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+// A small declarative view layer: a view describes its content as a tree of
+// value nodes, rebuilt from its state at every evaluation; a host lays the tree
+// out, shows it and performs its buttons' actions.
+namespace qm::platform::views {
+
+enum class HorizontalAlignment { leading, center, trailing };
+enum class VerticalAlignment { top, center, bottom };
+
+struct Alignment {
+    HorizontalAlignment horizontal = HorizontalAlignment::center;
+    VerticalAlignment vertical = VerticalAlignment::center;
+    static constexpr Alignment center() { return {}; }
+    static constexpr Alignment leading() { return {HorizontalAlignment::leading, VerticalAlignment::center}; }
+};
+
+inline constexpr double infinity = std::numeric_limits<double>::infinity();
+
+enum class FontWeight { regular, semibold };
+enum class TextStyle { body, callout };
+
+struct Font {
+    std::optional<double> size;  // a system font of this size; otherwise the text style's
+    FontWeight weight = FontWeight::regular;
+    TextStyle style = TextStyle::body;
+    static Font system(double size, FontWeight weight = FontWeight::regular) { return {size, weight, TextStyle::body}; }
+    static Font callout() { return {std::nullopt, FontWeight::regular, TextStyle::callout}; }
+};
+
+// The system's semantic colours, and the tint of the control or window.
+enum class SemanticColor { primary, secondary, accent, tint, orange, windowBackground };
+
+struct ShapeStyle {
+    SemanticColor color = SemanticColor::primary;
+    double opacity = 1;
+    ShapeStyle withOpacity(double o) const { return {color, opacity * o}; }
+};
+
+enum class ControlSize { regular, large };
+enum class KeyboardShortcut { defaultAction };
+enum class SymbolRenderingMode { monochrome, hierarchical };
+
+using Edges = unsigned;
+namespace edge {
+inline constexpr Edges top = 1, leading = 2, bottom = 4, trailing = 8;
+inline constexpr Edges horizontal = leading | trailing, vertical = top | bottom, all = horizontal | vertical;
+}  // namespace edge
+
+namespace modifier {
+struct Frame {
+    std::optional<double> width{}, height{}, maxWidth{}, maxHeight{};
+    Alignment alignment{};
+};
+struct Padding {
+    Edges edges;
+    double length;
+};
+struct SetFont {
+    Font font;
+};
+struct Foreground {
+    ShapeStyle style;
+};
+struct Fill {
+    ShapeStyle style;
+};
+struct Opacity {
+    double value;
+};
+struct FixedSize {
+    bool horizontal, vertical;
+};
+struct SetControlSize {
+    ControlSize size;
+};
+struct Shortcut {
+    KeyboardShortcut shortcut;
+};
+struct SymbolRendering {
+    SymbolRenderingMode mode;
+};
+}  // namespace modifier
+
+using Modifier = std::variant<modifier::Frame, modifier::Padding, modifier::SetFont, modifier::Foreground,
+                              modifier::Fill, modifier::Opacity, modifier::FixedSize, modifier::SetControlSize,
+                              modifier::Shortcut, modifier::SymbolRendering>;
+
+struct Node {
+    enum class Kind {
+        vstack,
+        hstack,
+        zstack,
+        text,
+        image,
+        label,
+        button,
+        divider,
+        spacer,
+        circle,
+        roundedRectangle,
+        forEach
+    };
+
+    Kind kind = Kind::vstack;
+    std::string text{};               // a text's string, an image's symbol, a label's or button's title
+    std::string symbol{};             // a label's icon
+    std::string identifier{};         // names a button for whoever presses it from outside
+    Alignment alignment{};            // stacks: the cross axis; a z-stack: both
+    std::optional<double> spacing{};  // stacks; a spacer's minimum length
+    double cornerRadius = 0;
+    std::vector<int> ids{};  // a for-each's identities, one per child
+    std::vector<Node> children{};
+    std::vector<Modifier> modifiers{};  // innermost first
+    std::function<void()> action{};
+
+    Node&& frame(std::optional<double> width, std::optional<double> height, Alignment alignment = {}) &&;
+    Node&& frame(modifier::Frame frame) &&;
+    Node&& padding(Edges edges, double length) &&;
+    Node&& font(Font font) &&;
+    Node&& foregroundStyle(ShapeStyle style) &&;
+    Node&& fill(ShapeStyle style) &&;
+    Node&& opacity(double value) &&;
+    Node&& fixedSize(bool horizontal, bool vertical) &&;
+    Node&& controlSize(ControlSize size) &&;
+    Node&& keyboardShortcut(KeyboardShortcut shortcut) &&;
+    Node&& symbolRenderingMode(SymbolRenderingMode mode) &&;
+    Node&& identified(std::string id) &&;
+
+    // The modifier of type M nearest the content, if any.
+    template <class M>
+    const M* find() const {
+        for (const auto& m : modifiers)
+            if (const auto* found = std::get_if<M>(&m)) return found;
+        return nullptr;
+    }
+};
+
+Node VStack(HorizontalAlignment alignment, std::optional<double> spacing, std::vector<Node> children);
+Node HStack(VerticalAlignment alignment, std::optional<double> spacing, std::vector<Node> children);
+Node ZStack(Alignment alignment, std::vector<Node> children);
+Node Text(std::string text);
+Node Image(std::string systemName);
+Node Label(std::string title, std::string systemImage);
+Node Button(std::string title, std::function<void()> action);
+Node Divider();
+Node Spacer(std::optional<double> minLength = std::nullopt);
+Node Circle();
+Node RoundedRectangle(double cornerRadius);
+Node ForEach(std::vector<int> ids, const std::function<Node(int)>& content);
+
+// Calls visit on node and on everything below it, depth first.
+void walk(const Node& node, const std::function<void(const Node&)>& visit);
+
+}  // namespace qm::platform::views

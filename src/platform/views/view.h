@@ -1,0 +1,64 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/views/node.h"
+
+namespace qm::platform::views {
+
+// The state of a hosted view, kept by its host across evaluations.
+class StateStore {
+public:
+    int value(std::string_view key, int initial) const;
+    void set(std::string_view key, int value);
+    // Runs change with the default animation: the changes it makes are animated.
+    void withAnimation(const std::function<void()>& change);
+    bool lastChangeAnimated() const { return lastChangeAnimated_; }
+
+private:
+    std::map<std::string, int, std::less<>> values_;
+    bool animating_ = false;
+    bool lastChangeAnimated_ = false;
+};
+
+// A view: its content, described afresh from its state on every evaluation.
+class View {
+public:
+    virtual ~View() = default;
+    virtual Node body(StateStore& state) = 0;
+};
+
+// Evaluates a view, keeps its state and performs its buttons' actions; a
+// platform's host shows the evaluated tree.
+class ViewHost {
+public:
+    explicit ViewHost(std::unique_ptr<View> root);
+    ~ViewHost();
+    ViewHost(const ViewHost&) = delete;
+    ViewHost& operator=(const ViewHost&) = delete;
+
+    const Node& tree() const { return tree_; }
+    StateStore& state() { return state_; }
+    // Presses the button with this identifier; false when there is none.
+    bool press(std::string_view identifier);
+    // Return: presses the button that is the default action; false when there is none.
+    bool pressDefault();
+    // Told after every evaluation that follows an action.
+    void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+
+private:
+    bool perform(const Node* button);
+
+    std::unique_ptr<View> root_;
+    StateStore state_;
+    Node tree_;
+    std::function<void()> onChange_;
+    // An action may end the host itself (a finished window is dropped).
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace qm::platform::views

@@ -1,0 +1,303 @@
+#include "tools/view_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qm::tools {
+
+using platform::Rect;
+using views::Node;
+namespace m = views::modifier;
+
+namespace {
+
+template <class... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+
+constexpr double defaultSpacing = 8;
+constexpr double labelGap = 6;
+
+// A stack's children, with those of its for-each nodes in their place.
+std::vector<const Node*> flatten(const Node& stack) {
+    std::vector<const Node*> children;
+    for (const Node& child : stack.children) {
+        if (child.kind == Node::Kind::forEach)
+            for (const Node& item : child.children) children.push_back(&item);
+        else
+            children.push_back(&child);
+    }
+    return children;
+}
+
+Axis axisOf(const Node& node) {
+    if (node.kind == Node::Kind::vstack) return Axis::vertical;
+    if (node.kind == Node::Kind::hstack) return Axis::horizontal;
+    return Axis::none;
+}
+
+// Whether a node takes whatever length it is offered along axis.
+bool isFlexible(const Node& node, Axis axis, Axis parentAxis) {
+    for (auto it = node.modifiers.rbegin(); it != node.modifiers.rend(); ++it) {
+        if (const auto* frame = std::get_if<m::Frame>(&*it)) {
+            const auto& fixed = axis == Axis::horizontal ? frame->width : frame->height;
+            const auto& most = axis == Axis::horizontal ? frame->maxWidth : frame->maxHeight;
+            if (fixed) return false;
+            if (most && std::isinf(*most)) return true;
+        }
+    }
+    switch (node.kind) {
+        case Node::Kind::spacer: return axis == parentAxis;
+        case Node::Kind::circle:
+        case Node::Kind::roundedRectangle: return true;
+        case Node::Kind::vstack:
+        case Node::Kind::hstack:
+        case Node::Kind::zstack:
+            return std::any_of(node.children.begin(), node.children.end(),
+                               [&](const Node& child) { return isFlexible(child, axis, axisOf(node)); });
+        default: return false;
+    }
+}
+
+// Whether a node wraps to a narrower width when it must: text does.
+bool isCompressible(const Node& node) {
+    if (node.kind == Node::Kind::text || node.kind == Node::Kind::label) return true;
+    return std::any_of(node.children.begin(), node.children.end(), isCompressible);
+}
+
+Environment applied(const views::Modifier& modifier, Environment environment) {
+    std::visit(Overloaded{
+                   [&](const m::SetFont& f) { environment.font = f.font; },
+                   [&](const m::Foreground& f) { environment.foreground = f.style; },
+                   [&](const m::Fill& f) { environment.fill = f.style; },
+                   [&](const m::Opacity& o) { environment.opacity *= o.value; },
+                   [&](const m::SetControlSize& c) { environment.controlSize = c.size; },
+                   [&](const m::Shortcut&) { environment.isDefaultButton = true; },
+                   [](const auto&) {},
+               },
+               modifier);
+    return environment;
+}
+
+double placement(views::HorizontalAlignment alignment) {
+    return alignment == views::HorizontalAlignment::leading  ? 0
+           : alignment == views::HorizontalAlignment::center ? 0.5
+                                                             : 1;
+}
+
+double placement(views::VerticalAlignment alignment) {
+    return alignment == views::VerticalAlignment::top ? 0 : alignment == views::VerticalAlignment::center ? 0.5 : 1;
+}
+
+std::optional<double> shrunk(std::optional<double> length, double by) {
+    if (!length) return std::nullopt;
+    return std::max(0.0, *length - by);
+}
+
+}  // namespace
+
+double Layout::fontSize(const views::Font& font) {
+    if (font.size) return *font.size;
+    return font.style == views::TextStyle::callout ? 12 : 13;
+}
+
+Placed Layout::place(const Node& root, Size page) const {
+    Placed placed;
+    put(root, root.modifiers.size(), {0, 0, page.width, page.height}, Environment{}, placed);
+    return placed;
+}
+
+Size Layout::sizeOf(const Node& node, std::size_t level, Proposal proposal, Environment environment) const {
+    if (level == 0) return contentSize(node, proposal, environment);
+    const views::Modifier& modifier = node.modifiers[level - 1];
+    if (const auto* frame = std::get_if<m::Frame>(&modifier)) {
+        const Proposal inner{frame->width ? frame->width : proposal.width,
+                             frame->height ? frame->height : proposal.height};
+        const Size child = sizeOf(node, level - 1, inner, environment);
+        const auto extent = [](std::optional<double> fixed, std::optional<double> most, std::optional<double> offered,
+                               double content) {
+            if (fixed) return *fixed;
+            if (most && offered) return std::min(*most, *offered);
+            return content;
+        };
+        return {extent(frame->width, frame->maxWidth, proposal.width, child.width),
+                extent(frame->height, frame->maxHeight, proposal.height, child.height)};
+    }
+    if (const auto* padding = std::get_if<m::Padding>(&modifier)) {
+        const double h = ((padding->edges & views::edge::leading) ? padding->length : 0) +
+                         ((padding->edges & views::edge::trailing) ? padding->length : 0);
+        const double v = ((padding->edges & views::edge::top) ? padding->length : 0) +
+                         ((padding->edges & views::edge::bottom) ? padding->length : 0);
+        const Size child =
+            sizeOf(node, level - 1, {shrunk(proposal.width, h), shrunk(proposal.height, v)}, environment);
+        return {child.width + h, child.height + v};
+    }
+    if (const auto* fixed = std::get_if<m::FixedSize>(&modifier)) {
+        return sizeOf(
+            node, level - 1,
+            {fixed->horizontal ? std::nullopt : proposal.width, fixed->vertical ? std::nullopt : proposal.height},
+            environment);
+    }
+    return sizeOf(node, level - 1, proposal, applied(modifier, environment));
+}
+
+Size Layout::contentSize(const Node& node, Proposal proposal, const Environment& environment) const {
+    const double font = fontSize(environment.font);
+    switch (node.kind) {
+        case Node::Kind::text: return measure_.measure(node.text, environment.font, proposal.width);
+        case Node::Kind::image: return {font, font};
+        case Node::Kind::label: {
+            const Size title = measure_.measure(node.text, environment.font, shrunk(proposal.width, font + labelGap));
+            return {font + labelGap + title.width, std::max(font, title.height)};
+        }
+        case Node::Kind::button: {
+            const Size title = measure_.measure(node.text, views::Font::system(13), std::nullopt);
+            if (environment.controlSize == views::ControlSize::large)
+                return {title.width + 32, std::max(title.height + 12, 30.0)};
+            return {title.width + 24, std::max(title.height + 6, 22.0)};
+        }
+        case Node::Kind::divider:
+            if (environment.stackAxis == Axis::horizontal) return {1, proposal.height.value_or(1)};
+            return {proposal.width.value_or(1), 1};
+        case Node::Kind::spacer: {
+            const double least = node.spacing.value_or(defaultSpacing);
+            if (environment.stackAxis == Axis::vertical) return {0, std::max(least, proposal.height.value_or(least))};
+            if (environment.stackAxis == Axis::horizontal) return {std::max(least, proposal.width.value_or(least)), 0};
+            return {0, 0};
+        }
+        case Node::Kind::circle:
+        case Node::Kind::roundedRectangle: return {proposal.width.value_or(10), proposal.height.value_or(10)};
+        default: return stackSize(node, proposal, environment, nullptr);
+    }
+}
+
+Size Layout::stackSize(const Node& node, Proposal proposal, const Environment& environment,
+                       std::vector<Size>* childSizes) const {
+    const auto children = flatten(node);
+    const Axis axis = axisOf(node);
+    Environment inner = environment;
+    inner.stackAxis = axis;
+    std::vector<Size> sizes(children.size());
+    const auto size = [&](std::size_t i, Proposal offered) {
+        sizes[i] = sizeOf(*children[i], children[i]->modifiers.size(), offered, inner);
+    };
+
+    if (axis == Axis::none) {
+        for (std::size_t i = 0; i < children.size(); ++i) size(i, proposal);
+    } else {
+        const bool vertical = axis == Axis::vertical;
+        const double gaps = node.spacing.value_or(defaultSpacing) * (children.empty() ? 0 : children.size() - 1);
+        const auto offered = vertical ? proposal.height : proposal.width;
+        const auto along = [&](const Size& s) { return vertical ? s.height : s.width; };
+        const auto propose = [&](std::optional<double> length) {
+            return vertical ? Proposal{proposal.width, length} : Proposal{length, proposal.height};
+        };
+        // The least flexible first: fixed children, then text, then whatever fills.
+        const auto rank = [&](const Node& child) {
+            if (isFlexible(child, axis, axis)) return 2;
+            return !vertical && isCompressible(child) ? 1 : 0;
+        };
+        double used = gaps;
+        for (int pass = 0; pass < 3; ++pass) {
+            std::vector<std::size_t> group;
+            for (std::size_t i = 0; i < children.size(); ++i)
+                if (rank(*children[i]) == pass) group.push_back(i);
+            for (std::size_t i : group) {
+                const std::optional<double> share =
+                    pass == 0 || !offered ? std::optional<double>()
+                                          : std::max(0.0, (*offered - used) / static_cast<double>(group.size()));
+                size(i, propose(pass == 0 && !vertical ? std::nullopt : share));
+            }
+            for (std::size_t i : group) used += along(sizes[i]);
+        }
+    }
+
+    Size total;
+    for (const Size& s : sizes) {
+        if (axis == Axis::vertical) {
+            total.width = std::max(total.width, s.width);
+            total.height += s.height;
+        } else if (axis == Axis::horizontal) {
+            total.width += s.width;
+            total.height = std::max(total.height, s.height);
+        } else {
+            total.width = std::max(total.width, s.width);
+            total.height = std::max(total.height, s.height);
+        }
+    }
+    if (axis != Axis::none && !children.empty()) {
+        const double gaps = node.spacing.value_or(defaultSpacing) * static_cast<double>(children.size() - 1);
+        (axis == Axis::vertical ? total.height : total.width) += gaps;
+    }
+    if (childSizes) *childSizes = std::move(sizes);
+    return total;
+}
+
+void Layout::put(const Node& node, std::size_t level, Rect rect, Environment environment, Placed& out) const {
+    if (level == 0) return putContent(node, rect, environment, out);
+    const views::Modifier& modifier = node.modifiers[level - 1];
+    if (const auto* frame = std::get_if<m::Frame>(&modifier)) {
+        const Size child = sizeOf(node, level - 1, {rect.width, rect.height}, environment);
+        const double x = rect.x + (rect.width - child.width) * placement(frame->alignment.horizontal);
+        const double y = rect.y + (rect.height - child.height) * placement(frame->alignment.vertical);
+        return put(node, level - 1, {x, y, child.width, child.height}, environment, out);
+    }
+    if (const auto* padding = std::get_if<m::Padding>(&modifier)) {
+        const double l = (padding->edges & views::edge::leading) ? padding->length : 0;
+        const double r = (padding->edges & views::edge::trailing) ? padding->length : 0;
+        const double t = (padding->edges & views::edge::top) ? padding->length : 0;
+        const double b = (padding->edges & views::edge::bottom) ? padding->length : 0;
+        return put(node, level - 1,
+                   {rect.x + l, rect.y + t, std::max(0.0, rect.width - l - r), std::max(0.0, rect.height - t - b)},
+                   environment, out);
+    }
+    if (const auto* fixed = std::get_if<m::FixedSize>(&modifier)) {
+        // The ideal length even where less was offered: the content overflows rather than being cut.
+        const Size ideal = sizeOf(node, level - 1,
+                                  {fixed->horizontal ? std::nullopt : std::optional(rect.width),
+                                   fixed->vertical ? std::nullopt : std::optional(rect.height)},
+                                  environment);
+        return put(node, level - 1,
+                   {rect.x, rect.y, fixed->horizontal ? ideal.width : rect.width,
+                    fixed->vertical ? ideal.height : rect.height},
+                   environment, out);
+    }
+    put(node, level - 1, rect, applied(modifier, environment), out);
+}
+
+void Layout::putContent(const Node& node, Rect rect, const Environment& environment, Placed& out) const {
+    out.node = &node;
+    out.frame = rect;
+    out.environment = environment;
+    if (node.kind != Node::Kind::vstack && node.kind != Node::Kind::hstack && node.kind != Node::Kind::zstack) return;
+
+    std::vector<Size> sizes;
+    stackSize(node, {rect.width, rect.height}, environment, &sizes);
+    const auto children = flatten(node);
+    const Axis axis = axisOf(node);
+    Environment inner = environment;
+    inner.stackAxis = axis;
+    const double spacing = node.spacing.value_or(defaultSpacing);
+    double cursor = axis == Axis::vertical ? rect.y : rect.x;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const Size s = sizes[i];
+        Rect child{0, 0, s.width, s.height};
+        if (axis == Axis::vertical) {
+            child.x = rect.x + (rect.width - s.width) * placement(node.alignment.horizontal);
+            child.y = cursor;
+            cursor += s.height + spacing;
+        } else if (axis == Axis::horizontal) {
+            child.x = cursor;
+            child.y = rect.y + (rect.height - s.height) * placement(node.alignment.vertical);
+            cursor += s.width + spacing;
+        } else {
+            child.x = rect.x + (rect.width - s.width) * placement(node.alignment.horizontal);
+            child.y = rect.y + (rect.height - s.height) * placement(node.alignment.vertical);
+        }
+        out.children.emplace_back();
+        put(*children[i], children[i]->modifiers.size(), child, inner, out.children.back());
+    }
+}
+
+}  // namespace qm::tools

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/geometry.h"
+#include "platform/views/node.h"
+
+namespace qm::tools {
+
+namespace views = platform::views;
+
+struct Size {
+    double width = 0;
+    double height = 0;
+};
+
+// What a node is given to lay out in: a length per axis, or nothing for "as
+// large as you like to be".
+struct Proposal {
+    std::optional<double> width;
+    std::optional<double> height;
+};
+
+enum class Axis { none, horizontal, vertical };
+
+// What modifiers hand down to the content below them.
+struct Environment {
+    views::Font font;
+    views::ShapeStyle foreground;
+    std::optional<views::ShapeStyle> fill;
+    double opacity = 1;
+    views::ControlSize controlSize = views::ControlSize::regular;
+    bool isDefaultButton = false;
+    Axis stackAxis = Axis::none;  // the axis of the stack the node is in
+};
+
+// Measures text as it will be drawn, wrapped to a width when one is given.
+class TextMeasure {
+public:
+    virtual ~TextMeasure() = default;
+    virtual Size measure(const std::string& text, const views::Font& font, std::optional<double> width) const = 0;
+};
+
+// A node with the frame it was given (page coordinates, y down).
+struct Placed {
+    const views::Node* node = nullptr;
+    platform::Rect frame;
+    Environment environment;
+    std::vector<Placed> children;
+};
+
+// Lays a tree out the way the system's declarative views do, closely enough
+// for pictures and for checking that nothing is cut: stacks give their least
+// flexible children their size first, text wraps to the width it is given and
+// always gets its whole height.
+class Layout {
+public:
+    explicit Layout(const TextMeasure& measure) : measure_(measure) {}
+    Placed place(const views::Node& root, Size page) const;
+
+    static double fontSize(const views::Font& font);
+
+private:
+    Size sizeOf(const views::Node& node, std::size_t level, Proposal proposal, Environment environment) const;
+    Size contentSize(const views::Node& node, Proposal proposal, const Environment& environment) const;
+    Size stackSize(const views::Node& node, Proposal proposal, const Environment& environment,
+                   std::vector<Size>* childSizes) const;
+    void put(const views::Node& node, std::size_t level, platform::Rect rect, Environment environment,
+             Placed& out) const;
+    void putContent(const views::Node& node, platform::Rect rect, const Environment& environment, Placed& out) const;
+
+    const TextMeasure& measure_;
+};
+
+}  // namespace qm::tools

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include "app/app_run.h"
+
+namespace qm::test {
+namespace {
+
+std::string frontmost(const std::string& app) {
+    return line(0, R"("frontmost": )" + app);
+}
+
+struct ExcludeCase {
+    const char* name;
+    std::string setup;
+    Json shown;    // the exclude item when the menu opens
+    Json written;  // what choosing it stores; null: nothing
+    bool onAfter;  // its check mark at the next opening
+};
+
+void PrintTo(const ExcludeCase& param, std::ostream* out) {
+    *out << param.name;
+}
+
+class ExcludeItem : public testing::TestWithParam<ExcludeCase> {};
+
+TEST_P(ExcludeItem, FollowsTheFrontmostApplicationAndChoosingItTogglesOnlyWhatMayChange) {
+    const ExcludeCase& c = GetParam();
+    AppRun run;
+    run.then(kTrusted + kOnboarded + c.setup + kLaunch + line(1, R"("menu": "toggleExcludeCurrentApp")") +
+             line(2, R"("menu": "open")"));
+
+    ASSERT_EQ(run.values("menu").size(), 2u);
+    EXPECT_EQ(run.values("menu")[0][excludeRow], c.shown);
+    std::vector<Json> written;
+    for (const Json& record : run.values("defaults")) {
+        EXPECT_EQ(record["key"], "excludedBundleIDs");
+        written.push_back(record["value"]);
+    }
+    EXPECT_EQ(written, c.written.is_null() ? std::vector<Json>{} : std::vector<Json>{c.written});
+    EXPECT_EQ(run.lastMenu()[excludeRow]["on"], c.onAfter);
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StatusMenu, ExcludeItem,
+    testing::Values(
+        ExcludeCase{"NoFrontmostApp", "", menuEntry("Disable in This App", false, false), nullptr, false},
+        ExcludeCase{"NameWithoutIdentifier", frontmost(R"({"bundle": null, "name": "Preview", "pid": 600})"),
+                    menuEntry("Disable in Preview", false, false), nullptr, false},
+        // A name that is there but empty is not replaced by the identifier.
+        ExcludeCase{"EmptyName", frontmost(R"({"bundle": "com.example.Blank", "name": "", "pid": 601})"),
+                    menuEntry("Disable in This App", false, true), Json::array({"com.example.Blank"}), true},
+        ExcludeCase{"NoName", frontmost(R"({"bundle": "com.example.Nameless", "name": null, "pid": 602})"),
+                    menuEntry("Disable in com.example.Nameless", false, true), Json::array({"com.example.Nameless"}),
+                    true},
+        ExcludeCase{"PercentSignsInTheName",
+                    frontmost(R"({"bundle": "com.example.Sale", "name": "50% off %@ %d", "pid": 603})"),
+                    menuEntry("Disable in 50% off %@ %d", false, true), Json::array({"com.example.Sale"}), true},
+        ExcludeCase{"ExcludedByDefault",
+                    frontmost(R"({"bundle": "com.vmware.fusion", "name": "VMware Fusion", "pid": 604})"),
+                    menuEntry("Disable in VMware Fusion", true, false), nullptr, true},
+        ExcludeCase{"ExcludedByTheUser",
+                    line(0, R"("defaults": {"excludedBundleIDs": ["com.apple.TextEdit", "com.example.Other"]})") +
+                        frontmost(R"({"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501})"),
+                    menuEntry("Disable in TextEdit", true, true), Json::array({"com.example.Other"}), false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StatusMenu, TheProgramItselfInFrontCanBeExcludedLikeAnyOtherApplication) {
+    AppRun run;
+    // The first launch's onboarding brings the program to the front.
+    run.then(kTrusted + kLaunch + line(1, R"("menu": "toggleExcludeCurrentApp")") + line(2, R"("menu": "open")"));
+    EXPECT_EQ(run.values("menu")[0][excludeRow], menuEntry("Disable in Quillmere", false, true));
+    EXPECT_EQ(run.values("defaults").back(),
+              (Json{{"key", "excludedBundleIDs"}, {"value", Json::array({"com.quillmere.Quillmere"})}}));
+    EXPECT_EQ(run.lastMenu()[excludeRow], menuEntry("Disable in Quillmere", true, true));
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+// The item is disabled in these cases, but the action must hold on its own.
+TEST(StatusMenu, ExcludingWithoutAnIdentifierOrABuiltInOneChangesNothing) {
+    AppRun run;
+    run.then(kTrusted + kOnboarded + kLaunch);
+    for (const char* app : {"null", R"({"bundle": null, "name": "Preview", "pid": 600})",
+                            R"({"bundle": "com.vmware.fusion", "name": "VMware Fusion", "pid": 604})"}) {
+        run.then(frontmost(app));
+        run.delegate().toggleExcludeCurrentApp();
+    }
+    EXPECT_TRUE(run.values("defaults").empty());
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+TEST(StatusMenu, TheExcludeActionTakesTheApplicationInFrontNowNotAtTheLastRefresh) {
+    AppRun run;
+    run.then(kTrusted + kOnboarded + frontmost(R"({"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501})") +
+             kLaunch + line(1, R"("menu": "open")") +
+             line(2, R"("frontmost": {"bundle": "com.apple.Preview", "name": "Preview", "pid": 600})"));
+    run.delegate().toggleExcludeCurrentApp();
+    EXPECT_EQ(run.values("defaults").back()["value"], Json::array({"com.apple.Preview"}));
+    EXPECT_EQ(run.item(excludeRow).title(), "Disable in Preview");
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+TEST(StatusMenu, TurningTheEngineOffNeverAsksForThePermission) {
+    AppRun run;
+    run.then(kTrusted + kOnboarded + kLaunch + line(1, R"("trusted": false)") + line(1, R"("menu": "toggleEnabled")") +
+             line(2, R"("menu": "open")"));
+    EXPECT_EQ(run.values("enabled"), (std::vector<Json>{true, false}));
+    EXPECT_TRUE(run.values("axPrompt").empty());
+    EXPECT_EQ(run.lastMenu()[enableRow], menuEntry("Autoscroll Disabled", false, true));
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+TEST(StatusMenu, TurningTheEngineOnWithoutThePermissionOnlyShowsTheSystemPrompt) {
+    AppRun run;
+    run.then(kOnboarded + kLaunch + line(0, R"("answerAlert": "second")") + line(0.5, R"("menu": "toggleEnabled")") +
+             line(0.6, R"("menu": "open")"));
+    EXPECT_EQ(run.values("axPrompt"), std::vector<Json>{true});
+    EXPECT_TRUE(run.values("enabled").empty());
+    EXPECT_EQ(run.values("alert").size(), 1u) << "only the launch's alert";
+    EXPECT_EQ(run.lastMenu()[enableRow], menuEntry("Autoscroll Disabled", false, true));
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+TEST(StatusMenu, AnEngineThatCouldNotStartAtLaunchIsStartedOnlyFromTheMenu) {
+    AppRun run;
+    run.world().events().setTapCreationFails(true);
+    run.then(kTrusted + kOnboarded + kLaunch + line(0.5, R"("menu": "toggleEnabled")"));
+    run.world().events().setTapCreationFails(false);
+    run.then(line(5, R"("menu": "open")"));
+    // Nothing is said and nothing retries: there is no poll with the permission present.
+    EXPECT_TRUE(run.values("enabled").empty());
+    EXPECT_TRUE(run.values("alert").empty());
+    EXPECT_TRUE(run.values("axPrompt").empty());
+    EXPECT_EQ(run.lastMenu()[enableRow], menuEntry("Autoscroll Disabled", false, true));
+
+    run.then(line(6, R"("menu": "toggleEnabled")"));
+    EXPECT_EQ(run.values("enabled"), std::vector<Json>{true});
+    EXPECT_EQ(run.item(enableRow).title(), "Autoscroll Enabled");
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+TEST(StatusMenu, GettingStartedShowsTheOnboardingWithoutTouchingTheFlag) {
+    AppRun run;
+    run.then(kTrusted + kOnboarded + kLaunch + line(1, R"("menu": "showOnboarding")"));
+    EXPECT_EQ(run.values("onboarding"), (std::vector<Json>{{{"shown", true}, {"step", 0}}}));
+    EXPECT_TRUE(run.values("defaults").empty());
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+TEST(StatusMenu, CheckForUpdatesAsksTheUpdaterAndQuitAsksToTerminate) {
+    AppRun run;
+    run.then(kTrusted + kOnboarded + kLaunch + line(1, R"("menu": "checkForUpdates:")") + line(2, R"("menu": "quit")"));
+    EXPECT_EQ(run.values("updateCheck"), std::vector<Json>{true});
+    EXPECT_EQ(run.values("quit"), std::vector<Json>{true});
+    EXPECT_LT(run.indexOf("updateCheck"), run.indexOf("quit"));
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+TEST(StatusMenu, OnlyTheQuitItemHasAKeyEquivalent) {
+    AppRun run;
+    run.then(kTrusted + kOnboarded + kLaunch);
+    const auto& items = run.world().statusBar().item()->menu()->items();
+    ASSERT_EQ(items.size(), 9u);
+    for (std::size_t row = 0; row < items.size(); ++row)
+        EXPECT_EQ(items[row]->keyEquivalent(), row == quitRow ? "q" : "") << "row " << row;
+    for (std::size_t row : {2u, 5u, 7u}) EXPECT_TRUE(items[row]->isSeparator()) << "row " << row;
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+}  // namespace
+}  // namespace qm::test
