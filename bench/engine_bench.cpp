@@ -3,9 +3,9 @@
 #include <memory>
 #include <stdexcept>
 
+#include "app/main_sequence.h"
 #include "engine/scroll_controller.h"
 #include "platform/sim/world.h"
-#include "tools/program.h"
 
 namespace {
 
@@ -24,13 +24,17 @@ struct Desktop {
         world.workspace().setFrontmost(qm::platform::RunningApplication{"com.apple.TextEdit", "TextEdit", 501});
         world.windows().putWindow(1, 501, 0, {0, 0, 1440, 900});
         world.events().movePointer(anchor);
-        program = std::make_unique<qm::tools::Program>(world.platform());
-        if (!program->controller.start()) throw std::runtime_error("the mouse tap could not be installed");
+        world.defaults().put("didShowOnboarding", true);
+        program = std::make_unique<qm::Main>(world.platform());
+        program->run();
+        if (!controller().isEnabled()) throw std::runtime_error("the mouse tap could not be installed");
         // The Escape tap comes and goes with locked sessions; the mouse tap is the one that never sees keys.
         for (const auto& tap : world.events().taps())
             if (!(tap->mask & qm::platform::eventMaskBit(et::keyDown))) mouseTap = tap;
         if (!mouseTap) throw std::runtime_error("no mouse tap");
     }
+
+    const qm::ScrollController& controller() { return program->delegate().scrollController(); }
 
     qm::platform::Event* deliver(qm::sim::SimEvent& event, qm::platform::EventType type) {
         return mouseTap->callback(type, &event, mouseTap->userInfo);
@@ -41,7 +45,7 @@ struct Desktop {
     qm::sim::Ledger ledger;
     qm::sim::World world;
     // Declared after the world: the program has to go first.
-    std::unique_ptr<qm::tools::Program> program;
+    std::unique_ptr<qm::Main> program;
     std::shared_ptr<qm::sim::TapState> mouseTap;
 };
 
@@ -75,7 +79,7 @@ void BM_MiddlePressStartsSession(benchmark::State& state) {
     Desktop desktop;
     auto press = middleEvent(desktop.ledger, et::otherMouseDown);
     qm::sim::SimEvent notice(desktop.ledger, et::tapDisabledByTimeout, anchor);
-    const auto& controller = desktop.program->controller;
+    const auto& controller = desktop.controller();
     auto& runLoop = desktop.world.runLoop();
     int64_t sessions = 0;
     for (auto _ : state) {
@@ -100,7 +104,7 @@ void BM_SteppingTick(benchmark::State& state) {
     auto release = middleEvent(desktop.ledger, et::otherMouseUp);
     desktop.deliver(press, et::otherMouseDown);
     desktop.deliver(release, et::otherMouseUp);
-    if (desktop.program->controller.state() != qm::ScrollState::locked) {
+    if (desktop.controller().state() != qm::ScrollState::locked) {
         state.SkipWithError("the session did not lock");
         return;
     }
@@ -117,7 +121,7 @@ void BM_SteppingTick(benchmark::State& state) {
     // A posting tick makes three events: the pointer read, the wheel event and its posted copy.
     if (ledger.createdCount(qm::sim::Ledger::event) < eventsBefore + 3 * ticks)
         state.SkipWithError("a tick posted nothing");
-    if (desktop.program->controller.state() != qm::ScrollState::locked) state.SkipWithError("the session ended");
+    if (desktop.controller().state() != qm::ScrollState::locked) state.SkipWithError("the session ended");
 }
 BENCHMARK(BM_SteppingTick);
 

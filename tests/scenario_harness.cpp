@@ -1,16 +1,21 @@
 #include "scenario_harness.h"
 
-#include <sstream>
-
 #include "tools/strings_loading.h"
 
 namespace qm::test {
 
 ScenarioRun::ScenarioRun(const std::string& scenario) : runner_(out_, sim::parseStringsTable(tools::shippedStrings())) {
+    runner_.trace().setListener([this](const Json& record) {
+        records_.push_back(record);
+        if (watch) watch(record);
+    });
+    then(scenario);
+}
+
+ScenarioRun& ScenarioRun::then(const std::string& scenario) {
     std::istringstream in(scenario);
     runner_.run(tools::parseScenario(in));
-    std::istringstream trace(out_.str());
-    for (std::string text; std::getline(trace, text);) records_.push_back(Json::parse(text));
+    return *this;
 }
 
 std::vector<Json> ScenarioRun::records(const std::string& key) const {
@@ -26,6 +31,18 @@ std::vector<Json> ScenarioRun::values(const std::string& key) const {
     return found;
 }
 
+std::vector<double> ScenarioRun::times(const std::string& key) const {
+    std::vector<double> found;
+    for (const Json& record : records(key)) found.push_back(record["t"].get<double>());
+    return found;
+}
+
+std::size_t ScenarioRun::indexOf(const std::string& key) const {
+    for (std::size_t i = 0; i < records_.size(); ++i)
+        if (records_[i].contains(key)) return i;
+    return records_.size();
+}
+
 std::string ScenarioRun::leftOver() {
     runner_.shutDown();
     return runner_.world().ledger().outstanding();
@@ -37,11 +54,14 @@ std::string line(double at, const std::string& action) {
     return text.str();
 }
 
+std::string laterLaunch() {
+    return line(0, R"("defaults": {"didShowOnboarding": true})") + line(0, R"("launch": true)");
+}
+
 std::string launchedInEditor() {
-    return line(0, R"("trusted": true)") + line(0, R"("defaults": {"didShowOnboarding": true})") +
+    return line(0, R"("trusted": true)") +
            line(0, R"("frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501})") +
-           line(0, R"("window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 1440, 900]})") +
-           line(0, R"("launch": true)");
+           line(0, R"("window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 1440, 900]})") + laterLaunch();
 }
 
 }  // namespace qm::test

@@ -82,78 +82,55 @@ TEST(TapHealth, WatchdogRevivesASilentlyDisabledEscapeTapAndEndsTheSession) {
 
 // Plays a scenario in pieces, so that a test can work the engine's switch
 // between them the way the status menu does.
-class PiecewiseRun {
-public:
-    PiecewiseRun() {
-        runner_.trace().setListener([this](const Json& record) { records_.push_back(record); });
-    }
-    void play(const std::string& lines) {
-        std::istringstream in(lines);
-        runner_.run(tools::parseScenario(in));
-    }
-    ScrollController& engine() { return runner_.program()->controller; }
-    sim::World& world() { return runner_.world(); }
-    const std::vector<Json>& records() const { return records_; }
-    std::vector<std::string> timeline(const std::string& key) const { return test::timeline(records_, key); }
-    sim::TapState& mouseTap() {
-        for (const auto& tap : world().events().taps())
-            if (!tools::isKeyTap(*tap)) return *tap;
-        throw std::logic_error("no mouse tap");
-    }
-    std::string leftOver() {
-        runner_.shutDown();
-        return world().ledger().outstanding();
-    }
-
-private:
-    std::ostringstream out_;
-    tools::Runner runner_{out_};
-    std::vector<Json> records_;
-};
+sim::TapState& mouseTap(ScenarioRun& run) {
+    for (const auto& tap : run.world().events().taps())
+        if (!tools::isKeyTap(*tap)) return *tap;
+    throw std::logic_error("no mouse tap");
+}
 
 TEST(EngineSwitch, SwitchedOffTheEngineEndsTheSessionAndLeavesEveryClickAlone) {
-    PiecewiseRun run;
-    run.play(lockedAtRest() + line(1.2, R"("move": [400, 420])") + line(1.5, R"("end": true)"));
+    ScenarioRun run;
+    run.then(lockedAtRest() + line(1.2, R"("move": [400, 420])") + line(1.5, R"("end": true)"));
     run.engine().setEnabled(false);
-    EXPECT_EQ(run.timeline("state").back(), R"(1.5 "idle")");
-    EXPECT_EQ(run.timeline("marker").back(), "1.5 null");
-    EXPECT_EQ(run.timeline("escTap").back(), "1.5 false");
-    EXPECT_EQ(run.timeline("enabled").back(), "1.5 false");
+    EXPECT_EQ(timeline(run.records(), "state").back(), R"(1.5 "idle")");
+    EXPECT_EQ(timeline(run.records(), "marker").back(), "1.5 null");
+    EXPECT_EQ(timeline(run.records(), "escTap").back(), "1.5 false");
+    EXPECT_EQ(timeline(run.records(), "enabled").back(), "1.5 false");
     EXPECT_EQ(run.world().runLoop().validTimers(), 0u);
 
     // Past two watchdog periods: nobody switches the tap back on, and a notice
     // that still reaches it is passed without reviving it.
-    run.play(line(2, R"("down": "middle")") + line(2.1, R"("up": "middle")") +
+    run.then(line(2, R"("down": "middle")") + line(2.1, R"("up": "middle")") +
              line(2.5, R"("disableTap": "mouse", "notice": "timeout")") + line(3, R"("down": "middle")") +
              line(3.1, R"("up": "middle")") + line(61, R"("end": true)"));
-    EXPECT_FALSE(run.mouseTap().enabled);
+    EXPECT_FALSE(mouseTap(run).enabled);
 
     // Clicks already queued for the tap when it went off still reach the
     // engine; switched off, it leaves them alone.
-    run.mouseTap().enabled = true;
-    run.play(line(61.5, R"("down": "middle")") + line(61.6, R"("up": "middle")"));
-    run.mouseTap().enabled = false;
+    mouseTap(run).enabled = true;
+    run.then(line(61.5, R"("down": "middle")") + line(61.6, R"("up": "middle")"));
+    mouseTap(run).enabled = false;
     EXPECT_EQ(
-        run.timeline("tapped"),
+        timeline(run.records(), "tapped"),
         std::vector<std::string>({R"(1.0 {"tap":"mouse","type":25,"button":2,"at":[400,300],"verdict":"consume"})",
                                   R"(1.1 {"tap":"mouse","type":26,"button":2,"at":[400,300],"verdict":"consume"})",
                                   R"(2.5 {"tap":"mouse","type":4294967294,"at":[400,420],"verdict":"pass"})",
                                   R"(61.5 {"tap":"mouse","type":25,"button":2,"at":[400,420],"verdict":"pass"})",
                                   R"(61.6 {"tap":"mouse","type":26,"button":2,"at":[400,420],"verdict":"pass"})"}));
-    EXPECT_EQ(run.timeline("delivered").size(), 6u);
-    EXPECT_EQ(run.timeline("state").size(), 3u);
+    EXPECT_EQ(timeline(run.records(), "delivered").size(), 6u);
+    EXPECT_EQ(timeline(run.records(), "state").size(), 3u);
     EXPECT_LE(lastTime(run.records(), "scroll"), 1.5);
 
     // Switched on twice, as a double menu toggle might: one watchdog.
     run.engine().setEnabled(true);
     run.engine().setEnabled(true);
-    EXPECT_TRUE(run.mouseTap().enabled);
+    EXPECT_TRUE(mouseTap(run).enabled);
     EXPECT_EQ(run.world().runLoop().validTimers(), 1u);
-    run.play(line(62, R"("down": "middle")") + line(62.1, R"("up": "middle")"));
-    EXPECT_EQ(run.timeline("state").back(), R"(62.1 "locked")");
+    run.then(line(62, R"("down": "middle")") + line(62.1, R"("up": "middle")"));
+    EXPECT_EQ(timeline(run.records(), "state").back(), R"(62.1 "locked")");
     EXPECT_EQ(run.world().runLoop().validTimers(), 2u);
-    run.play(line(62.2, R"("key": 53)"));
-    EXPECT_EQ(run.timeline("state").back(), R"(62.2 "idle")");
+    run.then(line(62.2, R"("key": 53)"));
+    EXPECT_EQ(timeline(run.records(), "state").back(), R"(62.2 "idle")");
     EXPECT_EQ(run.leftOver(), "");
 }
 

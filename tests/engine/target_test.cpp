@@ -24,7 +24,7 @@ Lines deliveries(const ScenarioRun& run) {
 std::string launchedWith(const std::string& bundle, int pid) {
     return line(0, R"("trusted": true)") +
            line(0, R"("frontmost": {"bundle": ")" + bundle + R"(", "pid": )" + std::to_string(pid) + "}") +
-           line(0, R"("launch": true)");
+           laterLaunch();
 }
 
 std::string window(int id, int pid, const std::string& bounds, int layer = 0) {

@@ -119,8 +119,8 @@ TEST(StoredExclusions, MiddlePressFollowsWhatTheStoredValueReadsAs) {
                         line(0, std::string(R"("defaults": {"excludedBundleIDs": )") + c.stored + "}") +
                         line(0, std::string(R"("frontmost": {"bundle": ")") + c.frontmost + R"(", "pid": 501})") +
                         line(0, R"("window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 1440, 900]})") +
-                        line(0, R"("launch": true)") + line(1, R"("move": [400, 300])") +
-                        line(1, R"("down": "middle")") + line(1.1, R"("up": "middle")") + line(1.2, R"("key": 53)"));
+                        laterLaunch() + line(1, R"("move": [400, 300])") + line(1, R"("down": "middle")") +
+                        line(1.1, R"("up": "middle")") + line(1.2, R"("key": 53)"));
 
         const auto presses = run.values("tapped");
         ASSERT_FALSE(presses.empty());

@@ -13,7 +13,7 @@ ScenarioRun clickInBrowser(const std::string& region, bool trustedAtClick = true
     return ScenarioRun(line(0, R"("trusted": true)") +
                        line(0, R"("frontmost": {"bundle": "com.apple.Safari", "name": "Safari", "pid": 501})") +
                        line(0, R"("window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 1440, 900]})") +
-                       (region.empty() ? "" : line(0, R"("ax": )" + region)) + line(0, R"("launch": true)") +
+                       (region.empty() ? "" : line(0, R"("ax": )" + region)) + laterLaunch() +
                        (trustedAtClick ? "" : line(0.5, R"("trusted": false)")) + line(1, R"("move": [400, 300])") +
                        line(1, R"("down": "middle")") + line(1.1, R"("up": "middle")") +
                        // A left click ends a locked session even where no Escape tap could be installed.

@@ -23,7 +23,7 @@ std::string editorBehind(const std::string& entry) {
 // A middle press inside both, then the pointer held below the editor window,
 // so that the scrolling is addressed to whichever window the session chose.
 std::string pressAndLeave() {
-    return line(0, R"("launch": true)") + line(1, R"("move": [300, 300])") + line(1, R"("down": "middle")") +
+    return laterLaunch() + line(1, R"("move": [300, 300])") + line(1, R"("down": "middle")") +
            line(1.2, R"("move": [300, 750])") + line(1.3, R"("up": "middle")");
 }
 
@@ -81,18 +81,12 @@ TEST(WindowListEntries, MalformedEntryInFrontIsPassedOverForTheWindowBehind) {
 // What a scenario cannot write: entries that are not dictionaries at all, or no list.
 TEST(WindowListEntries, NonDictionaryEntriesAndAMissingListAreSurvived) {
     const auto routeWith = [](const std::function<void(sim::World&)>& prepare) {
-        std::ostringstream out;
-        tools::Runner runner(out);
-        std::istringstream scenario(editorBehind("") + pressAndLeave());
-        prepare(runner.world());
-        runner.run(tools::parseScenario(scenario));
-        runner.shutDown();
-        EXPECT_EQ(runner.world().ledger().outstanding(), "");
-        std::vector<Json> scrolls;
-        std::istringstream trace(out.str());
-        for (std::string text; std::getline(trace, text);)
-            if (const Json record = Json::parse(text); record.contains("scroll")) scrolls.push_back(record["scroll"]);
-        return lastRoute(scrolls);
+        ScenarioRun run;
+        prepare(run.world());
+        run.then(editorBehind("") + pressAndLeave());
+        const std::string route = lastRoute(run.values("scroll"));
+        EXPECT_EQ(run.leftOver(), "");
+        return route;
     };
     EXPECT_EQ(routeWith([](sim::World& world) {
                   for (Value junk : {Value(), Value("window"), Value(888), Value(Value::Array{Value::Dictionary{}})})

@@ -65,7 +65,7 @@ TEST(ScenarioRejection, FaultyLineIsRejectedWithItsNumberAndReason) {
         {R"({"at": "0", "end": true})", "at"},
         {R"({"at": null, "end": true})", "at"},
         {R"({"at": -1, "end": true})", "at"},
-        {R"({"at": 1e400, "end": true})", "at"},
+        {R"({"at": 1e400, "end": true})", "number"},
         {R"({"at": 0})", "action"},
         {R"({"at": 0, "flags": ["shift"]})", "action"},
         {R"({"at": 0, "move": [1, 1], "end": true})", "more than one action"},
@@ -105,7 +105,7 @@ TEST(ScenarioRejection, ArgumentOfTheWrongShapeIsRejected) {
         {R"("ax": {"roles": ["AXLink"]})", "bounds"},
         {R"("ax": {"bounds": [0, 0, 1, 1], "roles": ["AXLink"], "depth": 1})", "depth"},
         {R"("move": [1, "2"])", "move"},
-        {R"("move": [1e400, 0])", "move"},
+        {R"("move": [1e400, 0])", "number"},
         {R"("down": "centre")", "button"},
         {R"("down": 32)", "button"},
         {R"("down": "middle", "flags": "shift")", "flags"},
@@ -131,9 +131,9 @@ TEST(ScenarioRejection, LineNumbersCountBlankAndCommentLines) {
 }
 
 TEST(ScenarioRejection, FaultAfterGoodLinesRunsNothing) {
-    // The first four lines alone would launch the program and print a trace.
+    // The first five lines alone would launch the program and print a trace.
     ASSERT_NE(runCli({"run"}, launchedInEditor()).out, "");
-    expectRejected(launchedInEditor() + line(1, R"("down": "middel")"), 5, "button");
+    expectRejected(launchedInEditor() + line(1, R"("down": "middel")"), 6, "button");
 }
 
 // Runs in a child process: a crash here must not take the other tests with it.
