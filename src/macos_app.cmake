@@ -1,0 +1,28 @@
+# Quillmere.app: the program over the real frameworks, as an agent application
+# (no Dock icon) with its strings table and status-bar image.
+enable_language(OBJCXX)
+
+file(GLOB macos_sources CONFIGURE_DEPENDS platform/macos/*.mm)
+set(resources ${PROJECT_SOURCE_DIR}/resources)
+set(bundle_resources
+  ${resources}/en.lproj/Localizable.strings
+  ${resources}/MenuBarIcon.png
+  ${resources}/MenuBarIcon@2x.png)
+
+add_executable(Quillmere MACOSX_BUNDLE ${macos_sources} ${bundle_resources})
+target_compile_options(Quillmere PRIVATE -fobjc-arc -fblocks)
+target_link_libraries(Quillmere PRIVATE quillmere_program
+  "-framework AppKit" "-framework Foundation" "-framework CoreFoundation" "-framework CoreGraphics"
+  "-framework ApplicationServices" "-framework ServiceManagement")
+quillmere_warnings(Quillmere)
+set_source_files_properties(${resources}/en.lproj/Localizable.strings PROPERTIES
+  MACOSX_PACKAGE_LOCATION Resources/en.lproj)
+set_source_files_properties(${resources}/MenuBarIcon.png ${resources}/MenuBarIcon@2x.png PROPERTIES
+  MACOSX_PACKAGE_LOCATION Resources)
+set_target_properties(Quillmere PROPERTIES
+  OUTPUT_NAME Quillmere
+  MACOSX_BUNDLE_INFO_PLIST ${resources}/Info.plist.in
+  MACOSX_BUNDLE_GUI_IDENTIFIER com.quillmere.Quillmere
+  MACOSX_BUNDLE_BUNDLE_NAME Quillmere
+  MACOSX_BUNDLE_SHORT_VERSION_STRING ${PROJECT_VERSION}
+  MACOSX_BUNDLE_BUNDLE_VERSION ${PROJECT_VERSION})

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/workspace.h"
+
+namespace qm::macos {
+
+class MacWorkspace : public platform::Workspace, public platform::ProcessInfo {
+public:
+    std::optional<platform::RunningApplication> frontmostApplication() const override;
+    bool openURL(const std::string& url) override;
+    int32_t processIdentifier() const override;
+};
+
+}  // namespace qm::macos
