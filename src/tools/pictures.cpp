@@ -1,7 +1,6 @@
 #include "tools/pictures.h"
 
 #include <cairo.h>
-#include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +9,8 @@
 #include "overlay/anchor_marker.h"
 #include "overlay/marker_view.h"
 #include "tools/cairo_graphics.h"
+#include "tools/cairo_paths.h"
+#include "tools/pango_text.h"
 
 namespace qm::tools {
 
@@ -21,9 +22,6 @@ struct SurfaceDeleter {
 struct ContextDeleter {
     void operator()(cairo_t* cr) const { cairo_destroy(cr); }
 };
-struct LayoutDeleter {
-    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
-};
 using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 using Context = std::unique_ptr<cairo_t, ContextDeleter>;
 
@@ -33,17 +31,13 @@ std::string save(cairo_surface_t* surface, const std::string& path) {
     return "cannot write " + path + ": " + cairo_status_to_string(status);
 }
 
-void text(cairo_t* cr, const std::string& markup, double x, double y, double size, bool centred = false) {
-    std::unique_ptr<PangoLayout, LayoutDeleter> layout(pango_cairo_create_layout(cr));
-    auto* font = pango_font_description_from_string("Sans");
-    pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
-    pango_layout_set_font_description(layout.get(), font);
-    pango_font_description_free(font);
-    pango_layout_set_markup(layout.get(), markup.c_str(), -1);
-    int width = 0, height = 0;
-    pango_layout_get_pixel_size(layout.get(), &width, &height);
-    cairo_move_to(cr, centred ? x - width / 2.0 : x, y - height / 2.0);
-    pango_cairo_show_layout(cr, layout.get());
+// One line of text whose left edge (or centre) is at x and whose middle is at y.
+void text(cairo_t* cr, const std::string& string, double x, double y, double size, bool centred = false,
+          views::FontWeight weight = views::FontWeight::regular) {
+    const TextLayout layout(cr, string, views::Font::system(size, weight), std::nullopt);
+    const Size s = layout.size();
+    cairo_move_to(cr, centred ? x - s.width / 2 : x, y - s.height / 2);
+    layout.show(cr);
 }
 
 struct PlotArea {
@@ -83,23 +77,8 @@ void drawSeries(cairo_t* cr, const PlotArea& area, const std::vector<ScrollSampl
 }
 
 // The width of a line of text in the picture's font.
-double textWidth(cairo_t* cr, const std::string& markup, double size) {
-    std::unique_ptr<PangoLayout, LayoutDeleter> layout(pango_cairo_create_layout(cr));
-    auto* font = pango_font_description_from_string("Sans");
-    pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
-    pango_layout_set_font_description(layout.get(), font);
-    pango_font_description_free(font);
-    pango_layout_set_markup(layout.get(), markup.c_str(), -1);
-    int width = 0, height = 0;
-    pango_layout_get_pixel_size(layout.get(), &width, &height);
-    return width;
-}
-
-std::string escaped(const std::string& text) {
-    char* escapedText = g_markup_escape_text(text.c_str(), -1);
-    std::string result(escapedText);
-    g_free(escapedText);
-    return result;
+double textWidth(cairo_t* cr, const std::string& string, double size) {
+    return TextLayout(cr, string, views::Font::system(size), std::nullopt).size().width;
 }
 
 }  // namespace
@@ -135,7 +114,8 @@ std::string writeScrollPlot(const std::string& path, const std::vector<ScrollSam
     }
     const PlotArea area{70, 50, width - 100.0, height - 110.0, maxSeconds, std::ceil(maxAmount / 50) * 50};
     cairo_set_source_rgb(cr.get(), 0.1, 0.1, 0.1);
-    text(cr.get(), "<b>Wheel amounts of each posted scroll event</b> (pixels)", area.left, 24, 15);
+    text(cr.get(), "Wheel amounts of each posted scroll event, in pixels", area.left, 24, 15, false,
+         views::FontWeight::semibold);
     drawAxes(cr.get(), area);
     drawSeries(cr.get(), area, samples, true);
     drawSeries(cr.get(), area, samples, false);
@@ -161,7 +141,7 @@ std::string writeMenuPicture(const std::string& path, const sim::SimMenu& menu) 
     double titleWidth = 0, keyWidth = 0, height = 2 * inset;
     for (const auto& item : menu.items()) {
         height += item->isSeparator() ? separatorHeight : rowHeight;
-        titleWidth = std::max(titleWidth, textWidth(measure.get(), escaped(item->title()), fontSize));
+        titleWidth = std::max(titleWidth, textWidth(measure.get(), item->title(), fontSize));
         if (!item->keyEquivalent().empty()) keyWidth = std::max(keyWidth, textWidth(measure.get(), "⌘Q", fontSize));
     }
     const double width = checkColumn + titleWidth + keyGap + keyWidth + 2 * inset + 12;
@@ -173,13 +153,7 @@ std::string writeMenuPicture(const std::string& path, const sim::SimMenu& menu) 
     cairo_set_source_rgb(cr.get(), 0.80, 0.83, 0.87);
     cairo_paint(cr.get());
     cairo_translate(cr.get(), 10, 10);
-    cairo_new_sub_path(cr.get());
-    constexpr double r = 7;
-    cairo_arc(cr.get(), width - r, r, r, -M_PI / 2, 0);
-    cairo_arc(cr.get(), width - r, height - r, r, 0, M_PI / 2);
-    cairo_arc(cr.get(), r, height - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr.get(), r, r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr.get());
+    roundedRect(cr.get(), {0, 0, width, height}, 7);
     cairo_set_source_rgba(cr.get(), 0.97, 0.97, 0.97, 0.98);
     cairo_fill_preserve(cr.get());
     cairo_set_source_rgba(cr.get(), 0, 0, 0, 0.25);
@@ -199,7 +173,7 @@ std::string writeMenuPicture(const std::string& path, const sim::SimMenu& menu) 
         cairo_set_source_rgb(cr.get(), grey, grey, grey);
         const double middle = y + rowHeight / 2;
         if (item->state() == platform::ControlState::on) text(cr.get(), "✓", inset + 6, middle, fontSize);
-        text(cr.get(), escaped(item->title()), inset + checkColumn, middle, fontSize);
+        text(cr.get(), item->title(), inset + checkColumn, middle, fontSize);
         if (item->keyEquivalent() == "q") text(cr.get(), "⌘Q", width - inset - 10 - keyWidth, middle, fontSize);
         y += rowHeight;
     }

@@ -5,20 +5,12 @@
 #include <functional>
 #include <map>
 
+#include "tools/cairo_paths.h"
 #include "tools/pango_text.h"
 
 namespace qm::tools {
 
 namespace {
-
-void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-}
 
 void polygon(cairo_t* cr, std::initializer_list<std::pair<double, double>> points) {
     bool first = true;
@@ -44,7 +36,7 @@ const std::map<std::string, std::function<void(cairo_t*)>>& pictograms() {
     static const std::map<std::string, std::function<void(cairo_t*)>> art{
         {"computermouse.fill",
          [](cairo_t* cr) {
-             roundedRect(cr, 0.25, 0.05, 0.5, 0.9, 0.25);
+             roundedRect(cr, {0.25, 0.05, 0.5, 0.9}, 0.25);
              cairo_fill(cr);
              cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
              cairo_rectangle(cr, 0.485, 0.05, 0.03, 0.35);
@@ -60,7 +52,7 @@ const std::map<std::string, std::function<void(cairo_t*)>>& pictograms() {
              cairo_curve_to(cr, 0.15, 0.15, 0.3, 0.14, 0.5, 0.03);
              cairo_fill(cr);
              cairo_set_source_rgb(cr, 1, 1, 1);
-             roundedRect(cr, 0.36, 0.45, 0.28, 0.22, 0.03);
+             roundedRect(cr, {0.36, 0.45, 0.28, 0.22}, 0.03);
              cairo_fill(cr);
              cairo_set_line_width(cr, 0.05);
              cairo_arc(cr, 0.5, 0.45, 0.09, M_PI, 2 * M_PI);
@@ -102,7 +94,7 @@ const std::map<std::string, std::function<void(cairo_t*)>>& pictograms() {
         {"escape",
          [](cairo_t* cr) {
              cairo_set_line_width(cr, 0.06);
-             roundedRect(cr, 0.08, 0.2, 0.84, 0.6, 0.12);
+             roundedRect(cr, {0.08, 0.2, 0.84, 0.6}, 0.12);
              cairo_stroke(cr);
              cairo_move_to(cr, 0.5, 0.5);
              cairo_save(cr);
@@ -112,13 +104,13 @@ const std::map<std::string, std::function<void(cairo_t*)>>& pictograms() {
          }},
         {"hand.raised.fill",
          [](cairo_t* cr) {
-             roundedRect(cr, 0.25, 0.45, 0.5, 0.5, 0.15);
+             roundedRect(cr, {0.25, 0.45, 0.5, 0.5}, 0.15);
              cairo_fill(cr);
              for (double x : {0.27, 0.39, 0.51, 0.63}) {
-                 roundedRect(cr, x, 0.1 + (x == 0.27 || x == 0.63 ? 0.08 : 0), 0.1, 0.5, 0.05);
+                 roundedRect(cr, {x, 0.1 + (x == 0.27 || x == 0.63 ? 0.08 : 0), 0.1, 0.5}, 0.05);
                  cairo_fill(cr);
              }
-             roundedRect(cr, 0.1, 0.45, 0.1, 0.3, 0.05);
+             roundedRect(cr, {0.1, 0.45, 0.1, 0.3}, 0.05);
              cairo_fill(cr);
          }},
         {"shift.fill",
@@ -131,7 +123,7 @@ const std::map<std::string, std::function<void(cairo_t*)>>& pictograms() {
              polygon(cr, {{0.5, 0.06}, {0.96, 0.9}, {0.04, 0.9}});
              cairo_fill(cr);
              cairo_set_source_rgb(cr, 1, 1, 1);
-             roundedRect(cr, 0.46, 0.33, 0.08, 0.32, 0.03);
+             roundedRect(cr, {0.46, 0.33, 0.08, 0.32}, 0.03);
              cairo_fill(cr);
              cairo_arc(cr, 0.5, 0.76, 0.05, 0, 2 * M_PI);
              cairo_fill(cr);
@@ -151,7 +143,7 @@ void drawSymbol(cairo_t* cr, const std::string& name, const platform::Rect& box)
         it->second(cr);
     } else {
         cairo_set_line_width(cr, 0.06);
-        roundedRect(cr, 0.1, 0.1, 0.8, 0.8, 0.15);
+        roundedRect(cr, {0.1, 0.1, 0.8, 0.8}, 0.15);
         cairo_stroke(cr);
         cairo_move_to(cr, 0.5, 0.5);
         cairo_scale(cr, 0.01, 0.01);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "tools/cairo_paths.h"
 #include "tools/pango_text.h"
 #include "tools/symbol_art.h"
 
@@ -35,16 +36,6 @@ Rgba colorOf(const views::ShapeStyle& style, double opacity) {
 
 void setColor(cairo_t* cr, const Rgba& c) {
     cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
-}
-
-void roundedRect(cairo_t* cr, const platform::Rect& r, double radius) {
-    radius = std::min({radius, r.width / 2, r.height / 2});
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, r.maxX() - radius, r.y + radius, radius, -M_PI / 2, 0);
-    cairo_arc(cr, r.maxX() - radius, r.maxY() - radius, radius, 0, M_PI / 2);
-    cairo_arc(cr, r.x + radius, r.maxY() - radius, radius, M_PI / 2, M_PI);
-    cairo_arc(cr, r.x + radius, r.y + radius, radius, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
 }
 
 void text(cairo_t* cr, const std::string& string, const views::Font& font, const platform::Rect& box, const Rgba& c) {
