@@ -60,9 +60,9 @@ bool isFlexible(const Node& node, Axis axis, Axis parentAxis) {
     }
 }
 
-// Whether a node wraps to a narrower width when it must: text does.
+// Whether a node gets narrower when it must: text wraps, a button's title is shortened.
 bool isCompressible(const Node& node) {
-    if (node.kind == Node::Kind::text || node.kind == Node::Kind::label) return true;
+    if (node.kind == Node::Kind::text || node.kind == Node::Kind::label || node.kind == Node::Kind::button) return true;
     return std::any_of(node.children.begin(), node.children.end(), isCompressible);
 }
 
@@ -100,6 +100,10 @@ std::optional<double> shrunk(std::optional<double> length, double by) {
 double Layout::fontSize(const views::Font& font) {
     if (font.size) return *font.size;
     return font.style == views::TextStyle::callout ? 12 : 13;
+}
+
+Size Layout::sizeThatFits(const Node& node, Proposal proposal) const {
+    return sizeOf(node, node.modifiers.size(), proposal, Environment{});
 }
 
 Placed Layout::place(const Node& root, Size page) const {
@@ -152,10 +156,12 @@ Size Layout::contentSize(const Node& node, Proposal proposal, const Environment&
             return {font + labelGap + title.width, std::max(font, title.height)};
         }
         case Node::Kind::button: {
+            // One line, shortened when the width offered is less than it needs.
             const Size title = measure_.measure(node.text, views::Font::system(13), std::nullopt);
-            if (environment.controlSize == views::ControlSize::large)
-                return {title.width + 32, std::max(title.height + 12, 30.0)};
-            return {title.width + 24, std::max(title.height + 6, 22.0)};
+            const bool large = environment.controlSize == views::ControlSize::large;
+            const double ideal = title.width + (large ? 32 : 24);
+            return {proposal.width ? std::min(ideal, *proposal.width) : ideal,
+                    std::max(title.height + (large ? 12 : 6), large ? 30.0 : 22.0)};
         }
         case Node::Kind::divider:
             if (environment.stackAxis == Axis::horizontal) return {1, proposal.height.value_or(1)};
@@ -199,14 +205,21 @@ Size Layout::stackSize(const Node& node, Proposal proposal, const Environment& e
             return !vertical && isCompressible(child) ? 1 : 0;
         };
         double used = gaps;
+        // What fills must keep at least its minimum, whatever the others take first.
+        double reserved = 0;
+        for (const Node* child : children)
+            if (child->kind == Node::Kind::spacer && rank(*child) == 2)
+                reserved += child->spacing.value_or(defaultSpacing);
         for (int pass = 0; pass < 3; ++pass) {
+            if (pass == 2) reserved = 0;
             std::vector<std::size_t> group;
             for (std::size_t i = 0; i < children.size(); ++i)
                 if (rank(*children[i]) == pass) group.push_back(i);
             for (std::size_t i : group) {
                 const std::optional<double> share =
-                    pass == 0 || !offered ? std::optional<double>()
-                                          : std::max(0.0, (*offered - used) / static_cast<double>(group.size()));
+                    pass == 0 || !offered
+                        ? std::optional<double>()
+                        : std::max(0.0, (*offered - used - reserved) / static_cast<double>(group.size()));
                 size(i, propose(pass == 0 && !vertical ? std::nullopt : share));
             }
             for (std::size_t i : group) used += along(sizes[i]);

@@ -59,6 +59,8 @@ class Layout {
 public:
     explicit Layout(const TextMeasure& measure) : measure_(measure) {}
     Placed place(const views::Node& root, Size page) const;
+    // The size a node takes when offered proposal.
+    Size sizeThatFits(const views::Node& node, Proposal proposal) const;
 
     static double fontSize(const views::Font& font);
 

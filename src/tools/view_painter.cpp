@@ -58,10 +58,15 @@ void button(cairo_t* cr, const Placed& placed) {
     cairo_stroke(cr);
     TextLayout title(cr, node.text, views::Font::system(13), std::nullopt);
     const Size s = title.size();
+    // A title too long for its button is cut at the bezel.
+    cairo_save(cr);
+    roundedRect(cr, placed.frame, 6);
+    cairo_clip(cr);
     setColor(cr, isDefault ? Rgba{1, 1, 1, 1} : Rgba{0, 0, 0, 0.85});
     cairo_move_to(cr, placed.frame.x + (placed.frame.width - s.width) / 2,
                   placed.frame.y + (placed.frame.height - s.height) / 2);
     title.show(cr);
+    cairo_restore(cr);
 }
 
 void paint(cairo_t* cr, const Placed& placed) {

@@ -28,8 +28,9 @@ SimWindow::~SimWindow() {
 }
 
 void SimWindow::orderFrontRegardless() {
+    const bool appears = !visible_;
     visible_ = true;
-    server_.shown(*this);
+    server_.shown(*this, appears);
 }
 
 void SimWindow::orderOut() {
@@ -86,10 +87,11 @@ platform::WindowLevel SimWindowServer::windowLevelForKey(platform::WindowLevelKe
     return key == platform::cursorWindowLevelKey ? cursorWindowLevel : 0;
 }
 
-void SimWindowServer::shown(SimWindow& window) {
+void SimWindowServer::shown(SimWindow& window, bool appears) {
     std::erase(visible_, &window);
     visible_.insert(visible_.begin(), &window);
-    context_.observer->windowShown(window);
+    // A window already on screen only comes to the front.
+    if (appears) context_.observer->windowShown(window);
 }
 
 void SimWindowServer::hidden(SimWindow& window) {

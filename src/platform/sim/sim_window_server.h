@@ -107,7 +107,7 @@ public:
 
 private:
     friend class SimWindow;
-    void shown(SimWindow& window);
+    void shown(SimWindow& window, bool appears);
     void hidden(SimWindow& window);
     platform::Value entryFor(const SimWindow& window) const;
     platform::Rect toQuartz(const platform::Rect& frame) const;
