@@ -126,13 +126,14 @@ Action parseWindow(const Json& arg, const Json&) {
 
 Action parseAx(const Json& arg, const Json&) {
     if (!arg.is_object()) throw Fault("ax must be an object");
-    onlyKeys(arg, {"bounds", "roles", "lastParent"}, "ax");
+    onlyKeys(arg, {"bounds", "roles", "lastParent", "cyclic"}, "ax");
     if (!arg.contains("bounds") || !arg.contains("roles")) throw Fault("ax needs bounds and roles");
     const Json& roles = arg["roles"];
     if (!roles.is_array() || roles.empty()) throw Fault("roles must be a non-empty list");
     sim::AXRegion region{toRect(arg["bounds"], "bounds"), {}, {}};
     for (const auto& role : roles) region.roles.push_back(toValue(role));
     if (arg.contains("lastParent")) region.lastParent = toValue(arg["lastParent"]);
+    if (arg.contains("cyclic")) region.cyclic = toBool(arg["cyclic"], "cyclic");
     return action::Ax{std::move(region)};
 }
 

@@ -39,8 +39,8 @@ private:
         return ax::success;
     }
     AXError parent(AXValue& value) const {
-        if (depth_ + 1 < region_->roles.size()) {
-            value = std::make_unique<Element>(owner_, region_, depth_ + 1);
+        if (depth_ + 1 < region_->roles.size() || region_->cyclic) {
+            value = std::make_unique<Element>(owner_, region_, (depth_ + 1) % region_->roles.size());
             return ax::success;
         }
         if (region_->lastParent.isNull()) return ax::noValue;

@@ -21,6 +21,8 @@ struct AXRegion {
     std::vector<platform::Value> roles;
     // What the last element's parent reads as; null when it has none.
     platform::Value lastParent;
+    // The last element's parent is the hit element again, as in a broken tree.
+    bool cyclic = false;
 };
 
 class SimAccessibility : public platform::Accessibility {
