@@ -6,6 +6,7 @@
 #include "app/main_sequence.h"
 #include "engine/scroll_controller.h"
 #include "platform/sim/world.h"
+#include "platform/value.h"
 
 namespace {
 
@@ -124,5 +125,31 @@ void BM_SteppingTick(benchmark::State& state) {
     if (desktop.controller().state() != qm::ScrollState::locked) state.SkipWithError("the session ended");
 }
 BENCHMARK(BM_SteppingTick);
+
+// A middle press on a link in a browser: the frontmost lookup, the exclusion
+// check, the accessibility walk from the hit element up three levels to the
+// link, and the synthetic click posted in its place (both events built, copied
+// and passed back through the mouse tap, which lets them go by their tag, and
+// delivered). The real release that follows is swallowed through the callback
+// too, which brings the engine back to idle, so every iteration pays for the
+// whole exchange.
+void BM_MiddlePressOnLink(benchmark::State& state) {
+    Desktop desktop;
+    desktop.world.workspace().setFrontmost(qm::platform::RunningApplication{"com.apple.Safari", "Safari", 502});
+    desktop.world.windows().putWindow(2, 502, 0, {0, 0, 1440, 900});
+    using qm::platform::Value;
+    desktop.world.accessibility().addRegion(
+        qm::sim::AXRegion{{300, 200, 200, 200}, {Value("AXStaticText"), Value("AXGroup"), Value("AXLink")}, {}});
+    auto press = middleEvent(desktop.ledger, et::otherMouseDown);
+    auto release = middleEvent(desktop.ledger, et::otherMouseUp);
+    const auto& controller = desktop.controller();
+    for (auto _ : state) {
+        if (desktop.deliver(press, et::otherMouseDown) != nullptr) state.SkipWithError("the press was not consumed");
+        if (controller.state() != qm::ScrollState::swallowUp) state.SkipWithError("no link was found");
+        if (desktop.deliver(release, et::otherMouseUp) != nullptr) state.SkipWithError("the release was let through");
+    }
+    if (controller.state() != qm::ScrollState::idle) state.SkipWithError("the last release did not end the exchange");
+}
+BENCHMARK(BM_MiddlePressOnLink);
 
 }  // namespace
