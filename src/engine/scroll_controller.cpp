@@ -107,6 +107,9 @@ void ScrollController::handleMiddlePress() {
     const Point p = pointerLocation();
     const auto bundleID = frontmostBundleID();
     if (bundleID && kWebAppBundleIDs().contains(*bundleID) && isLinkAt(p)) {
+        // A session whose release was lost must not go on stepping, with its
+        // marker up, behind the link click: nothing would ever end it.
+        exitScroll();
         postSyntheticMiddleClick(p);
         setState(ScrollState::swallowUp);
         return;
