@@ -34,9 +34,13 @@ void AppDelegate::startPermissionPolling() {
 void AppDelegate::pollPermission() {
     if (!platform_.accessibility.isProcessTrusted(false)) return;
     if (!controller_.start()) return;
+    stopPermissionPolling();
+    refreshMenuState();
+}
+
+void AppDelegate::stopPermissionPolling() {
     if (permissionPollTimer_) permissionPollTimer_->invalidate();
     permissionPollTimer_.reset();
-    refreshMenuState();
 }
 
 }  // namespace qm

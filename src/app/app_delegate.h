@@ -38,6 +38,7 @@ private:
     void refreshMenuState();
     void startPermissionPolling();
     void pollPermission();
+    void stopPermissionPolling();
     void promptForAccessibility();
     void openAccessibilitySettings();
     std::string text(std::string_view key) const;

@@ -85,9 +85,11 @@ void AppDelegate::performAction(std::string_view selector, platform::MenuItem&) 
 void AppDelegate::toggleEnabled() {
     if (controller_.isEnabled()) {
         controller_.setEnabled(false);
-    } else if (platform_.accessibility.isProcessTrusted(true)) {
+    } else if (platform_.accessibility.isProcessTrusted(true) && controller_.start()) {
         // Turning on always asks for the permission, with the system's own prompt.
-        controller_.start();
+        // Once on, the poll has done its work: left running, its next tick
+        // would switch the engine back on after the user switched it off.
+        stopPermissionPolling();
     }
     refreshMenuState();
 }

@@ -126,6 +126,18 @@ TEST(Launch, ThePollRetriesWhileTheTapCannotBeCreatedAndStopsOnceTheEngineRuns) 
     EXPECT_EQ(run.leftOver(), "");
 }
 
+// Switched on from the menu while the poll still waits, then off again: the
+// user's choice stands, the poll does not switch the engine back on.
+TEST(Launch, SwitchingOnFromTheMenuEndsThePoll) {
+    AppRun run;
+    run.then(kOnboarded + kLaunch + line(0.2, R"("answerAlert": "second")") + line(1.5, R"("trusted": true)") +
+             line(1.6, R"("menu": "toggleEnabled")") + line(1.7, R"("menu": "toggleEnabled")") +
+             line(5, R"("end": true)"));
+    EXPECT_EQ(run.values("enabled"), (std::vector<Json>{true, false}));
+    EXPECT_EQ(run.world().runLoop().validTimers(), 0u);  // no poll, and no watchdog while off
+    EXPECT_EQ(run.leftOver(), "");
+}
+
 // When the onboarding window appeared; ending the program takes it down too.
 std::vector<double> onboardingShownAt(const AppRun& run) {
     std::vector<double> times;

@@ -264,8 +264,8 @@ public:
                 } else if (s.a == 0) {
                     if (m_.enabled)
                         m_.setEnabled(false, now);
-                    else if (m_.trusted)
-                        m_.start(now);
+                    else if (m_.trusted && m_.start(now))
+                        m_.polling = false;  // switched on by hand, the poll has nothing left to do
                     run_.delegate().toggleEnabled();
                 } else {
                     m_.setEnabled(s.a == 2, now);
