@@ -1,15 +1,8 @@
 #include "tools/runner.h"
 
+#include "tools/overloaded.h"
+
 namespace qm::tools {
-
-namespace {
-
-template <class... Handlers>
-struct Overloaded : Handlers... {
-    using Handlers::operator()...;
-};
-
-}  // namespace
 
 Runner::Runner(std::ostream& out, sim::StringsTable strings) : trace_(out, world_.runLoop()) {
     world_.setObserver(&trace_);

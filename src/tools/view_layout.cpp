@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/overloaded.h"
+
 namespace qm::tools {
 
 using platform::Rect;
@@ -10,11 +12,6 @@ using views::Node;
 namespace m = views::modifier;
 
 namespace {
-
-template <class... Handlers>
-struct Overloaded : Handlers... {
-    using Handlers::operator()...;
-};
 
 constexpr double defaultSpacing = 8;
 constexpr double labelGap = 6;

@@ -57,9 +57,9 @@ TEST(LooseValues, StringReadsAsBooleanByItsFirstSignificantCharacter) {
         const char* text;
         bool expected;
     } cases[] = {
-        {"YES", true},  {"yes", true}, {"true", true},  {"T", true},      {"1", true},  {"  +007", true},
-        {"-9", true},   {"", false},   {"NO", false},   {"false", false}, {"0", false}, {"000", false},
-        {"0.5", false}, {" ", false},  {"nope", false}, {"  x1", false},
+        {"YES", true},  {"yes", true}, {"true", true},  {"T", true},      {"1", true},    {"  +007", true},
+        {"-9", true},   {"", false},   {"NO", false},   {"false", false}, {"0", false},   {"000", false},
+        {"0.5", false}, {" ", false},  {"nope", false}, {"  x1", false},  {"--1", false}, {"0+1", false},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(sim::stringBoolValue(text), expected) << '"' << text << '"';
 }

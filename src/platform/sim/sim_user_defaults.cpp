@@ -1,17 +1,20 @@
 #include "platform/sim/sim_user_defaults.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace qm::sim {
 
 using platform::Value;
 
 bool stringBoolValue(std::string_view text) {
-    for (const char c : text) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '+' || c == '-' || c == '0') continue;
-        return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
-    }
-    return false;
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    while (i < text.size() && text[i] == '0') ++i;
+    if (i == text.size()) return false;
+    const char c = text[i];
+    return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
 }
 
 const Value* SimUserDefaults::get(std::string_view key) const {

@@ -1,0 +1,10 @@
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "strings_table_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    qm::fuzz::checkStringsTableInput(std::string_view(reinterpret_cast<const char*>(data), size));
+    return 0;
+}
