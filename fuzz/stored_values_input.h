@@ -36,25 +36,7 @@ inline bool readsTrue(std::string_view text) {
 // The readers do not recurse, but the conversion to a value does; depth beyond
 // this would test only the stack of the conversion.
 inline bool shallow(std::string_view text) {
-    int depth = 0;
-    bool inString = false, escaped = false;
-    for (const char c : text) {
-        if (inString) {
-            if (escaped)
-                escaped = false;
-            else if (c == '\\')
-                escaped = true;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if ((c == '[' || c == '{') && ++depth > 64) {
-            return false;
-        } else if (c == ']' || c == '}') {
-            --depth;
-        }
-    }
-    return true;
+    return tools::nestingDepth(text) <= 64;
 }
 
 // Any input is a stored value: JSON when it parses, otherwise the text as a string.

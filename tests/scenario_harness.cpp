@@ -48,6 +48,15 @@ std::string ScenarioRun::leftOver() {
     return runner_.world().ledger().outstanding();
 }
 
+std::vector<std::string> deliveries(const ScenarioRun& run) {
+    std::vector<std::string> out;
+    for (const Json& record : run.records("delivered")) {
+        const Json& d = record["delivered"];
+        out.push_back(record["t"].dump() + " " + d["pid"].dump() + " " + d["type"].dump() + "/" + d["button"].dump());
+    }
+    return out;
+}
+
 std::string line(double at, const std::string& action) {
     std::ostringstream text;
     text << "{\"at\": " << at << ", " << action << "}\n";

@@ -52,6 +52,9 @@ private:
     std::vector<Json> records_;
 };
 
+// One line per button event an application received: "t pid type/button".
+std::vector<std::string> deliveries(const ScenarioRun& run);
+
 // A scenario line: {"at": t, <action>}.
 std::string line(double at, const std::string& action);
 

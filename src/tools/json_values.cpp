@@ -1,5 +1,6 @@
 #include "tools/json_values.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qm::tools {
@@ -52,6 +53,26 @@ Json toJson(const Value& value) {
 Json number(double x) {
     if (std::isfinite(x) && std::trunc(x) == x && std::fabs(x) < 9007199254740992.0) return static_cast<int64_t>(x);
     return x;
+}
+
+int nestingDepth(std::string_view json) {
+    int depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+    for (const char c : json) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') inString = true;
+        if (c == '[' || c == '{') deepest = std::max(deepest, ++depth);
+        if (c == ']' || c == '}') --depth;
+    }
+    return deepest;
 }
 
 std::string dumpLine(const Json& json) {

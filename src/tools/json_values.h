@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 
 #include "platform/value.h"
 
@@ -15,6 +16,10 @@ Json toJson(const platform::Value& value);
 
 // A coordinate or size: whole numbers print without a fraction.
 Json number(double x);
+
+// How deeply a text's arrays and objects nest, counted without parsing, so
+// that hostile input is turned away before anything recurses over it.
+int nestingDepth(std::string_view json);
 
 // One line of JSON with a space after each colon and comma.
 std::string dumpLine(const Json& json);

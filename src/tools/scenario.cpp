@@ -281,28 +281,6 @@ Step parseLine(const Json& line, int number, sim::Micros previous) {
     return Step{number, at, kind.parse(line[*name], line)};
 }
 
-// How deeply a line's arrays and objects nest, counted without parsing, so
-// that a hostile line is turned away before anything recurses over it.
-int nestingDepth(const std::string& text) {
-    int depth = 0, deepest = 0;
-    bool inString = false, escaped = false;
-    for (const char c : text) {
-        if (inString) {
-            if (escaped)
-                escaped = false;
-            else if (c == '\\')
-                escaped = true;
-            else if (c == '"')
-                inString = false;
-            continue;
-        }
-        if (c == '"') inString = true;
-        if (c == '[' || c == '{') deepest = std::max(deepest, ++depth);
-        if (c == ']' || c == '}') --depth;
-    }
-    return deepest;
-}
-
 bool isBlankOrComment(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r");
     return first == std::string::npos || text[first] == '#';

@@ -23,16 +23,6 @@ Lines decisions(const ScenarioRun& run) {
     return out;
 }
 
-// One line per button event an application received: "t pid type/button".
-Lines deliveries(const ScenarioRun& run) {
-    Lines out;
-    for (const Json& record : run.records("delivered")) {
-        const Json& d = record["delivered"];
-        out.push_back(record["t"].dump() + " " + d["pid"].dump() + " " + d["type"].dump() + "/" + d["button"].dump());
-    }
-    return out;
-}
-
 // A session locked at (400, 300) at t = 1, the pointer then 120 points below.
 std::string lockedSession() {
     return launchedInEditor() + line(1, R"("move": [400, 300])") + line(1, R"("down": "middle")") +

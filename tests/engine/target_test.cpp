@@ -10,16 +10,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// "t pid type/button" for each button event an application received.
-Lines deliveries(const ScenarioRun& run) {
-    Lines out;
-    for (const Json& record : run.records("delivered")) {
-        const Json& d = record["delivered"];
-        out.push_back(record["t"].dump() + " " + d["pid"].dump() + " " + d["type"].dump() + "/" + d["button"].dump());
-    }
-    return out;
-}
-
 // Trusted and launched with the given application frontmost; no windows yet.
 std::string launchedWith(const std::string& bundle, int pid) {
     return line(0, R"("trusted": true)") +
