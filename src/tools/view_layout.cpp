@@ -16,16 +16,10 @@ namespace {
 constexpr double defaultSpacing = 8;
 constexpr double labelGap = 6;
 
-// A stack's children, with those of its for-each nodes in their place.
-std::vector<const Node*> flatten(const Node& stack) {
-    std::vector<const Node*> children;
-    for (const Node& child : stack.children) {
-        if (child.kind == Node::Kind::forEach)
-            for (const Node& item : child.children) children.push_back(&item);
-        else
-            children.push_back(&child);
-    }
-    return children;
+std::optional<views::Axis> viewsAxis(Axis axis) {
+    if (axis == Axis::horizontal) return views::Axis::horizontal;
+    if (axis == Axis::vertical) return views::Axis::vertical;
+    return std::nullopt;
 }
 
 Axis axisOf(const Node& node) {
@@ -34,27 +28,9 @@ Axis axisOf(const Node& node) {
     return Axis::none;
 }
 
-// Whether a node takes whatever length it is offered along axis.
-bool isFlexible(const Node& node, Axis axis, Axis parentAxis) {
-    for (auto it = node.modifiers.rbegin(); it != node.modifiers.rend(); ++it) {
-        if (const auto* frame = std::get_if<m::Frame>(&*it)) {
-            const auto& fixed = axis == Axis::horizontal ? frame->width : frame->height;
-            const auto& most = axis == Axis::horizontal ? frame->maxWidth : frame->maxHeight;
-            if (fixed) return false;
-            if (most && std::isinf(*most)) return true;
-        }
-    }
-    switch (node.kind) {
-        case Node::Kind::spacer: return axis == parentAxis;
-        case Node::Kind::circle:
-        case Node::Kind::roundedRectangle: return true;
-        case Node::Kind::vstack:
-        case Node::Kind::hstack:
-        case Node::Kind::zstack:
-            return std::any_of(node.children.begin(), node.children.end(),
-                               [&](const Node& child) { return isFlexible(child, axis, axisOf(node)); });
-        default: return false;
-    }
+// Whether a child takes whatever length its stack offers along the stack's axis.
+bool isFlexible(const Node& node, Axis axis) {
+    return views::fills(node, *viewsAxis(axis), viewsAxis(axis));
 }
 
 // Whether a node gets narrower when it must: text wraps, a button's title is shortened.
@@ -177,7 +153,7 @@ Size Layout::contentSize(const Node& node, Proposal proposal, const Environment&
 
 Size Layout::stackSize(const Node& node, Proposal proposal, const Environment& environment,
                        std::vector<Size>* childSizes) const {
-    const auto children = flatten(node);
+    const auto children = views::arrangedChildren(node);
     const Axis axis = axisOf(node);
     Environment inner = environment;
     inner.stackAxis = axis;
@@ -198,14 +174,14 @@ Size Layout::stackSize(const Node& node, Proposal proposal, const Environment& e
         };
         // The least flexible first: fixed children, then text, then whatever fills.
         const auto rank = [&](const Node& child) {
-            if (isFlexible(child, axis, axis)) return 2;
+            if (isFlexible(child, axis)) return 2;
             return !vertical && isCompressible(child) ? 1 : 0;
         };
         double used = gaps;
         // What fills must keep at least its minimum, whatever the others take first.
         double reserved = 0;
         for (const Node* child : children)
-            if (child->kind == Node::Kind::spacer && rank(*child) == 2)
+            if (child->kind == Node::Kind::spacer && isFlexible(*child, axis))
                 reserved += child->spacing.value_or(defaultSpacing);
         for (int pass = 0; pass < 3; ++pass) {
             if (pass == 2) reserved = 0;
@@ -284,7 +260,7 @@ void Layout::putContent(const Node& node, Rect rect, const Environment& environm
 
     std::vector<Size> sizes;
     stackSize(node, {rect.width, rect.height}, environment, &sizes);
-    const auto children = flatten(node);
+    const auto children = views::arrangedChildren(node);
     const Axis axis = axisOf(node);
     Environment inner = environment;
     inner.stackAxis = axis;

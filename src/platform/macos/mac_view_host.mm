@@ -106,7 +106,9 @@ constexpr CGFloat defaultSpacing = 8;
 constexpr CGFloat labelSpacing = 6;
 constexpr CGFloat calloutSize = 12;
 
-enum class Axis { horizontal, vertical };
+using views::Axis;
+using views::fills;
+using views::stackAxis;
 
 // What a node passes down to everything inside it.
 struct Environment {
@@ -190,59 +192,6 @@ void pinEdges(NSView* content, NSView* container, NSEdgeInsets insets) {
 }
 
 // A for-each's children belong to the stack around it.
-std::vector<const Node*> arranged(const Node& node) {
-    std::vector<const Node*> children;
-    for (const Node& child : node.children) {
-        if (child.kind != Kind::forEach) {
-            children.push_back(&child);
-            continue;
-        }
-        const auto inner = arranged(child);
-        children.insert(children.end(), inner.begin(), inner.end());
-    }
-    return children;
-}
-
-std::optional<Axis> stackAxis(const Node& node) {
-    if (node.kind == Kind::hstack) return Axis::horizontal;
-    if (node.kind == Kind::vstack || node.kind == Kind::forEach) return Axis::vertical;
-    return std::nullopt;
-}
-
-// The outermost frame that sizes the node along axis decides: a fixed length
-// stays, an infinite maximum fills.
-std::optional<bool> frameFills(const Node& node, Axis axis) {
-    for (auto it = node.modifiers.rbegin(); it != node.modifiers.rend(); ++it) {
-        const auto* frame = std::get_if<modifier::Frame>(&*it);
-        if (!frame) continue;
-        const auto fixed = axis == Axis::horizontal ? frame->width : frame->height;
-        const auto maximum = axis == Axis::horizontal ? frame->maxWidth : frame->maxHeight;
-        if (fixed) return false;
-        if (maximum == views::infinity) return true;
-    }
-    return std::nullopt;
-}
-
-// Whether the node takes all the length its parent offers along axis; a
-// spacer does along its stack, a divider across it, a shape always.
-bool fills(const Node& node, Axis axis, std::optional<Axis> parentAxis) {
-    if (const auto decided = frameFills(node, axis)) return *decided;
-    switch (node.kind) {
-        case Kind::spacer: return parentAxis == axis;
-        case Kind::divider: return parentAxis && *parentAxis != axis;
-        case Kind::circle:
-        case Kind::roundedRectangle: return true;
-        case Kind::vstack:
-        case Kind::hstack:
-        case Kind::zstack:
-        case Kind::forEach: {
-            const auto children = arranged(node);
-            return std::any_of(children.begin(), children.end(),
-                               [&](const Node* child) { return fills(*child, axis, stackAxis(node)); });
-        }
-        default: return false;
-    }
-}
 
 NSLayoutAttribute crossAlignment(views::HorizontalAlignment alignment) {
     switch (alignment) {
@@ -435,7 +384,7 @@ private:
         NSStackView* stack = stackView(axis, node.spacing.value_or(defaultSpacing));
         stack.alignment = axis == Axis::vertical ? crossAlignment(node.alignment.horizontal)
                                                  : crossAlignment(node.alignment.vertical);
-        for (const Node* child : arranged(node)) {
+        for (const Node* child : views::arrangedChildren(node)) {
             NSView* view = build(*child, environment, axis);
             [stack addArrangedSubview:view];
             fit(view, stack, across(axis), fills(*child, across(axis), axis));
@@ -447,7 +396,7 @@ private:
     // The children centred on top of each other, or placed by the alignment.
     NSView* overlay(const Node& node, const Environment& environment) {
         NSView* container = plainView();
-        for (const Node* child : arranged(node)) {
+        for (const Node* child : views::arrangedChildren(node)) {
             NSView* view = build(*child, environment, std::nullopt);
             [container addSubview:view];
             for (const Axis axis : {Axis::horizontal, Axis::vertical}) {

@@ -1,5 +1,7 @@
 #include "platform/views/node.h"
 
+#include <algorithm>
+
 namespace qm::platform::views {
 
 namespace {
@@ -140,6 +142,60 @@ Node ForEach(std::vector<int> ids, const std::function<Node(int)>& content) {
     for (int id : ids) node.children.push_back(content(id));
     node.ids = std::move(ids);
     return node;
+}
+
+std::optional<Axis> stackAxis(const Node& node) {
+    if (node.kind == Node::Kind::hstack) return Axis::horizontal;
+    if (node.kind == Node::Kind::vstack || node.kind == Node::Kind::forEach) return Axis::vertical;
+    return std::nullopt;
+}
+
+std::vector<const Node*> arrangedChildren(const Node& node) {
+    std::vector<const Node*> children;
+    for (const Node& child : node.children) {
+        if (child.kind != Node::Kind::forEach) {
+            children.push_back(&child);
+            continue;
+        }
+        const auto inner = arrangedChildren(child);
+        children.insert(children.end(), inner.begin(), inner.end());
+    }
+    return children;
+}
+
+namespace {
+
+std::optional<bool> frameFills(const Node& node, Axis axis) {
+    for (auto it = node.modifiers.rbegin(); it != node.modifiers.rend(); ++it) {
+        const auto* frame = std::get_if<modifier::Frame>(&*it);
+        if (!frame) continue;
+        const auto fixed = axis == Axis::horizontal ? frame->width : frame->height;
+        const auto maximum = axis == Axis::horizontal ? frame->maxWidth : frame->maxHeight;
+        if (fixed) return false;
+        if (maximum == infinity) return true;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool fills(const Node& node, Axis axis, std::optional<Axis> parentAxis) {
+    if (const auto decided = frameFills(node, axis)) return *decided;
+    switch (node.kind) {
+        case Node::Kind::spacer: return parentAxis == axis;
+        case Node::Kind::divider: return parentAxis && *parentAxis != axis;
+        case Node::Kind::circle:
+        case Node::Kind::roundedRectangle: return true;
+        case Node::Kind::vstack:
+        case Node::Kind::hstack:
+        case Node::Kind::zstack:
+        case Node::Kind::forEach: {
+            const auto children = arrangedChildren(node);
+            return std::any_of(children.begin(), children.end(),
+                               [&](const Node* child) { return fills(*child, axis, stackAxis(node)); });
+        }
+        default: return false;
+    }
 }
 
 void walk(const Node& node, const std::function<void(const Node&)>& visit) {

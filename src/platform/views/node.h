@@ -156,6 +156,19 @@ Node Circle();
 Node RoundedRectangle(double cornerRadius);
 Node ForEach(std::vector<int> ids, const std::function<Node(int)>& content);
 
+enum class Axis { horizontal, vertical };
+
+// The axis a stack lays its children along; nothing for other nodes.
+std::optional<Axis> stackAxis(const Node& node);
+
+// A stack's children, with those of its for-each nodes in their place.
+std::vector<const Node*> arrangedChildren(const Node& node);
+
+// Whether a node takes all the length its parent offers along axis: the
+// outermost frame that sizes it decides, otherwise a spacer does along its
+// stack, a divider across it, a shape always, and a stack when a child does.
+bool fills(const Node& node, Axis axis, std::optional<Axis> parentAxis);
+
 // Calls visit on node and on everything below it, depth first.
 void walk(const Node& node, const std::function<void(const Node&)>& visit);
 
