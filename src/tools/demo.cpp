@@ -6,10 +6,10 @@
 #include <ostream>
 #include <sstream>
 
+#include "platform/cairo/view_painter.h"
 #include "tools/pictures.h"
 #include "tools/runner.h"
 #include "tools/strings_loading.h"
-#include "tools/view_painter.h"
 
 namespace qm::tools {
 
@@ -179,8 +179,8 @@ std::vector<std::pair<std::string, std::string>> walkOnboarding(Runner& runner, 
         const std::string name = "onboarding-step" + std::to_string(step + 1) + ".png";
         for (sim::SimWindow* window : runner.world().windows().visibleWindows())
             if (window->host())
-                pictures.emplace_back(name, writePagePicture((std::filesystem::path(dir) / name).string(),
-                                                             window->host()->tree(), {460, 420}, 2));
+                pictures.emplace_back(name, cairo::writePagePicture((std::filesystem::path(dir) / name).string(),
+                                                                    window->host()->tree(), {460, 420}, 2));
         run(R"({"at": )" + std::to_string(10 + step) + R"(, "onboarding": ")" + (step < 2 ? "next" : "done") + R"("})");
     }
     return pictures;

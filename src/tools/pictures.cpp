@@ -8,11 +8,16 @@
 
 #include "overlay/anchor_marker.h"
 #include "overlay/marker_view.h"
-#include "tools/cairo_graphics.h"
-#include "tools/cairo_paths.h"
-#include "tools/pango_text.h"
+#include "platform/cairo/cairo_graphics.h"
+#include "platform/cairo/cairo_paths.h"
+#include "platform/cairo/pango_text.h"
 
 namespace qm::tools {
+
+using cairo::CairoGraphics;
+using cairo::Size;
+using cairo::TextLayout;
+namespace views = platform::views;
 
 namespace {
 
@@ -153,7 +158,7 @@ std::string writeMenuPicture(const std::string& path, const sim::SimMenu& menu) 
     cairo_set_source_rgb(cr.get(), 0.80, 0.83, 0.87);
     cairo_paint(cr.get());
     cairo_translate(cr.get(), 10, 10);
-    roundedRect(cr.get(), {0, 0, width, height}, 7);
+    cairo::roundedRect(cr.get(), {0, 0, width, height}, 7);
     cairo_set_source_rgba(cr.get(), 0.97, 0.97, 0.97, 0.98);
     cairo_fill_preserve(cr.get());
     cairo_set_source_rgba(cr.get(), 0, 0, 0, 0.25);

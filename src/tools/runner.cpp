@@ -1,6 +1,6 @@
 #include "tools/runner.h"
 
-#include "tools/overloaded.h"
+#include "platform/overloaded.h"
 
 namespace qm::tools {
 

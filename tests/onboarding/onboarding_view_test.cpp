@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "onboarding/onboarding_view.h"
+#include "platform/cairo/pango_text.h"
+#include "platform/cairo/view_layout.h"
 #include "platform/sim/sim_services.h"
 #include "platform/views/view.h"
-#include "tools/pango_text.h"
 #include "tools/strings_loading.h"
-#include "tools/view_layout.h"
 
 namespace qm::test {
 namespace {
@@ -112,19 +112,19 @@ TEST(OnboardingView, LongTextsWrapAndAreNeverCut) {
         text = longer;
     }
     Page page(strings);
-    const tools::PangoTextMeasure measure;
-    const tools::Layout layout(measure);
+    const cairo::PangoTextMeasure measure;
+    const cairo::Layout layout(measure);
     for (int step = 0; step < 3; ++step) {
         SCOPED_TRACE("step " + std::to_string(step));
-        const tools::Size pageSize = layout.sizeThatFits(page.host->tree(), {2000, 2000});
+        const cairo::Size pageSize = layout.sizeThatFits(page.host->tree(), {2000, 2000});
         EXPECT_EQ(pageSize.width, 460);
         EXPECT_EQ(pageSize.height, 420);
-        const tools::Placed placed = layout.place(page.host->tree(), pageSize);
+        const cairo::Placed placed = layout.place(page.host->tree(), pageSize);
         int texts = 0;
-        const std::function<void(const tools::Placed&)> check = [&](const tools::Placed& p) {
+        const std::function<void(const cairo::Placed&)> check = [&](const cairo::Placed& p) {
             if (p.node->kind == Node::Kind::text && p.node->find<v::modifier::FixedSize>()) {
                 ++texts;
-                const tools::Size needed = measure.measure(p.node->text, p.environment.font, p.frame.width);
+                const cairo::Size needed = measure.measure(p.node->text, p.environment.font, p.frame.width);
                 EXPECT_LE(p.frame.width, 420);  // the page less its margins
                 EXPECT_GE(p.frame.height, needed.height) << p.node->text.substr(0, 30);
             }

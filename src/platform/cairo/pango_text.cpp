@@ -1,8 +1,8 @@
-#include "tools/pango_text.h"
+#include "platform/cairo/pango_text.h"
 
 #include <cmath>
 
-namespace qm::tools {
+namespace qm::cairo {
 
 TextLayout::TextLayout(cairo_t* cr, const std::string& text, const views::Font& font, std::optional<double> width)
     : layout_(pango_cairo_create_layout(cr)) {
@@ -54,4 +54,4 @@ Size PangoTextMeasure::measure(const std::string& text, const views::Font& font,
     return size;
 }
 
-}  // namespace qm::tools
+}  // namespace qm::cairo

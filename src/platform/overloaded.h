@@ -1,6 +1,6 @@
 #pragma once
 
-namespace qm::tools {
+namespace qm {
 
 // A visitor made of lambdas, one per alternative of a variant.
 template <class... Handlers>
@@ -10,4 +10,4 @@ struct Overloaded : Handlers... {
 template <class... Handlers>
 Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
-}  // namespace qm::tools
+}  // namespace qm

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "tools/view_layout.h"
+#include "platform/cairo/view_layout.h"
 
-namespace qm::tools {
+namespace qm::cairo {
 
 // A pango layout of one text in a view font, wrapped at word boundaries to
 // a width when one is given, never shortened.
@@ -38,4 +38,4 @@ private:
     cairo_t* cr_;
 };
 
-}  // namespace qm::tools
+}  // namespace qm::cairo

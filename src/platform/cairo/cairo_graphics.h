@@ -4,7 +4,7 @@
 
 #include "platform/drawing.h"
 
-namespace qm::tools {
+namespace qm::cairo {
 
 // The drawing calls of a view, carried out with cairo. A view that is not
 // flipped has y growing upwards, so its height is needed to turn it over.
@@ -26,4 +26,4 @@ private:
     platform::Color stroke_ = platform::Color::white(0, 1);
 };
 
-}  // namespace qm::tools
+}  // namespace qm::cairo

@@ -1,14 +1,14 @@
-#include "tools/view_painter.h"
+#include "platform/cairo/view_painter.h"
 
 #include <cairo.h>
 
 #include <cmath>
 
-#include "tools/cairo_paths.h"
-#include "tools/pango_text.h"
-#include "tools/symbol_art.h"
+#include "platform/cairo/cairo_paths.h"
+#include "platform/cairo/pango_text.h"
+#include "platform/cairo/symbol_art.h"
 
-namespace qm::tools {
+namespace qm::cairo {
 
 using views::Node;
 using views::SemanticColor;
@@ -130,4 +130,4 @@ std::string writePagePicture(const std::string& path, const views::Node& tree, S
     return "cannot write " + path + ": " + cairo_status_to_string(status);
 }
 
-}  // namespace qm::tools
+}  // namespace qm::cairo

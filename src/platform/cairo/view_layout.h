@@ -7,7 +7,7 @@
 #include "platform/geometry.h"
 #include "platform/views/node.h"
 
-namespace qm::tools {
+namespace qm::cairo {
 
 namespace views = platform::views;
 
@@ -76,4 +76,4 @@ private:
     const TextMeasure& measure_;
 };
 
-}  // namespace qm::tools
+}  // namespace qm::cairo

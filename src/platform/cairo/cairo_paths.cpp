@@ -1,9 +1,9 @@
-#include "tools/cairo_paths.h"
+#include "platform/cairo/cairo_paths.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace qm::tools {
+namespace qm::cairo {
 
 void roundedRect(cairo_t* cr, const platform::Rect& r, double radius) {
     radius = std::min({radius, r.width / 2, r.height / 2});
@@ -15,4 +15,4 @@ void roundedRect(cairo_t* cr, const platform::Rect& r, double radius) {
     cairo_close_path(cr);
 }
 
-}  // namespace qm::tools
+}  // namespace qm::cairo

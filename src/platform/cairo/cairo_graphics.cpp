@@ -1,8 +1,8 @@
-#include "tools/cairo_graphics.h"
+#include "platform/cairo/cairo_graphics.h"
 
 #include <cmath>
 
-namespace qm::tools {
+namespace qm::cairo {
 
 using platform::BezierPath;
 
@@ -56,4 +56,4 @@ void CairoGraphics::stroke(const BezierPath& path) {
     cairo_stroke(cr_);
 }
 
-}  // namespace qm::tools
+}  // namespace qm::cairo

@@ -1,14 +1,14 @@
-#include "tools/symbol_art.h"
+#include "platform/cairo/symbol_art.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
 
-#include "tools/cairo_paths.h"
-#include "tools/pango_text.h"
+#include "platform/cairo/cairo_paths.h"
+#include "platform/cairo/pango_text.h"
 
-namespace qm::tools {
+namespace qm::cairo {
 
 namespace {
 
@@ -152,4 +152,4 @@ void drawSymbol(cairo_t* cr, const std::string& name, const platform::Rect& box)
     cairo_restore(cr);
 }
 
-}  // namespace qm::tools
+}  // namespace qm::cairo

@@ -1,11 +1,11 @@
-#include "tools/view_layout.h"
+#include "platform/cairo/view_layout.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "tools/overloaded.h"
+#include "platform/overloaded.h"
 
-namespace qm::tools {
+namespace qm::cairo {
 
 using platform::Rect;
 using views::Node;
@@ -286,4 +286,4 @@ void Layout::putContent(const Node& node, Rect rect, const Environment& environm
     }
 }
 
-}  // namespace qm::tools
+}  // namespace qm::cairo

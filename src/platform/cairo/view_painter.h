@@ -2,13 +2,13 @@
 
 #include <string>
 
+#include "platform/cairo/view_layout.h"
 #include "platform/views/node.h"
-#include "tools/view_layout.h"
 
-namespace qm::tools {
+namespace qm::cairo {
 
 // Lays a view's tree out on a page of the given size and writes it as a
 // picture, scale pixels per point. Empty on success, otherwise what went wrong.
 std::string writePagePicture(const std::string& path, const views::Node& tree, Size page, double scale);
 
-}  // namespace qm::tools
+}  // namespace qm::cairo
