@@ -19,10 +19,13 @@ set_source_files_properties(${resources}/en.lproj/Localizable.strings PROPERTIES
   MACOSX_PACKAGE_LOCATION Resources/en.lproj)
 set_source_files_properties(${resources}/MenuBarIcon.png ${resources}/MenuBarIcon@2x.png PROPERTIES
   MACOSX_PACKAGE_LOCATION Resources)
+
+# The updater starts only with a feed to look at; without one the bundle names none.
+set(QUILLMERE_UPDATE_FEED_URL "" CACHE STRING "The updater's feed (appcast) URL; empty for none")
+include(${resources}/info_plist.cmake)
+quillmere_info_plist(${CMAKE_CURRENT_BINARY_DIR}/Info.plist ${PROJECT_VERSION} ${CMAKE_OSX_DEPLOYMENT_TARGET}
+  "${QUILLMERE_UPDATE_FEED_URL}")
 set_target_properties(Quillmere PROPERTIES
   OUTPUT_NAME Quillmere
-  MACOSX_BUNDLE_INFO_PLIST ${resources}/Info.plist.in
-  MACOSX_BUNDLE_GUI_IDENTIFIER com.quillmere.Quillmere
-  MACOSX_BUNDLE_BUNDLE_NAME Quillmere
-  MACOSX_BUNDLE_SHORT_VERSION_STRING ${PROJECT_VERSION}
-  MACOSX_BUNDLE_BUNDLE_VERSION ${PROJECT_VERSION})
+  MACOSX_BUNDLE_INFO_PLIST ${CMAKE_CURRENT_BINARY_DIR}/Info.plist
+  MACOSX_BUNDLE_GUI_IDENTIFIER com.quillmere.Quillmere)

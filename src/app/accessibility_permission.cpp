@@ -33,7 +33,7 @@ void AppDelegate::startPermissionPolling() {
 // once it is there the engine starts without a restart.
 void AppDelegate::pollPermission() {
     if (!platform_.accessibility.isProcessTrusted(false)) return;
-    if (!controller_.start()) return;
+    if (switchOnWhenTrusted_ && !controller_.start()) return;
     stopPermissionPolling();
     refreshMenuState();
 }

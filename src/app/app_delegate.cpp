@@ -18,6 +18,7 @@ std::string AppDelegate::text(std::string_view key) const {
 void AppDelegate::applicationDidFinishLaunching() {
     setupStatusItem();
     wireWindows();
+    watchSystem();
     const bool onboarded = platform_.defaults.boolForKey(didOnboardKey_);
     const bool trusted = platform_.accessibility.isProcessTrusted(false);
 

@@ -38,6 +38,11 @@ private:
     void refreshMenuState();
     void startPermissionPolling();
     void pollPermission();
+    void watchSystem();
+    void didWake();
+    void accessibilityChanged();
+    void checkTrust();
+    void permissionWithdrawn();
     void stopPermissionPolling();
     void promptForAccessibility();
     void openAccessibilitySettings();
@@ -56,6 +61,12 @@ private:
     platform::MenuItem* excludeItem_ = nullptr;
     platform::MenuItem* loginItem_ = nullptr;
     const std::string didOnboardKey_ = "didShowOnboarding";
+    // Whether the poll switches the engine on once the permission is there:
+    // after a withdrawal, only if the engine was on when it went.
+    bool switchOnWhenTrusted_ = true;
+    std::unique_ptr<platform::Timer> trustRecheck_;
+    std::unique_ptr<platform::NotificationSubscription> wakeSubscription_;
+    std::unique_ptr<platform::NotificationSubscription> accessibilitySubscription_;
 };
 
 }  // namespace qm

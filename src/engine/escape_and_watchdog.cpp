@@ -27,15 +27,8 @@ void ScrollController::exitScroll() {
 void ScrollController::installEscTap() {
     if (escTap_) return;
     // Without the tap a locked session still ends by a click or by the watchdog.
-    auto tap = platform_.events.tapCreate(platform::TapLocation::session, platform::TapPlacement::headInsert,
-                                          platform::TapOptions::defaultFilter, platform::eventMaskBit(et::keyDown),
-                                          &tapCallback<&ScrollController::handleKey>, this);
-    if (!tap) return;
-    auto source = tap->createRunLoopSource(0);
-    platform_.runLoop.addSource(*source, platform::RunLoopMode::common);
-    tap->enable(true);
-    escTap_ = std::move(tap);
-    escRunLoopSource_ = std::move(source);
+    std::tie(escTap_, escRunLoopSource_) =
+        installTap(platform::eventMaskBit(et::keyDown), &tapCallback<&ScrollController::handleKey>);
 }
 
 Event* ScrollController::handleKey(EventType type, Event* event) {
@@ -53,10 +46,8 @@ Event* ScrollController::handleKey(EventType type, Event* event) {
 }
 
 void ScrollController::removeEscTap() {
-    auto tap = std::move(escTap_);
-    auto source = std::move(escRunLoopSource_);
-    if (tap) tap->enable(false);
-    if (source) platform_.runLoop.removeSource(*source, platform::RunLoopMode::common);
+    // Escape ends the session from inside this tap's own callback.
+    releaseLater({std::move(escTap_), std::move(escRunLoopSource_)});
 }
 
 void ScrollController::startWatchdog() {
@@ -69,10 +60,10 @@ void ScrollController::startWatchdog() {
 // The system switches a tap off silently at times; switch it back on, and end
 // a session whose events may have been lost meanwhile.
 void ScrollController::watchdogTick() {
-    if (!isEnabled_ || !eventTap_) return;
+    if (!isEnabled_ || !eventTap_ || permissionGone()) return;
     bool foundDisabled = false;
     if (!eventTap_->isEnabled()) {
-        eventTap_->enable(true);
+        switchMouseTapOn();
         foundDisabled = true;
     }
     if (escTap_ && !escTap_->isEnabled()) {

@@ -28,17 +28,12 @@ ScrollController::ScrollController(const platform::Platform& platform, const Exc
 bool ScrollController::start() {
     if (eventTap_) {
         setIsEnabled(true);
-        eventTap_->enable(true);
+        switchMouseTapOn();
         startWatchdog();
         return true;
     }
-    auto tap = platform_.events.tapCreate(platform::TapLocation::session, platform::TapPlacement::headInsert,
-                                          platform::TapOptions::defaultFilter, mouseTapMask,
-                                          &tapCallback<&ScrollController::handle>, this);
+    auto [tap, source] = installTap(mouseTapMask, &tapCallback<&ScrollController::handle>);
     if (!tap) return false;
-    auto source = tap->createRunLoopSource(0);
-    platform_.runLoop.addSource(*source, platform::RunLoopMode::common);
-    tap->enable(true);
     eventTap_ = std::move(tap);
     runLoopSource_ = std::move(source);
     setIsEnabled(true);
@@ -49,18 +44,31 @@ bool ScrollController::start() {
 void ScrollController::setEnabled(bool enabled) {
     if (!eventTap_) return;
     setIsEnabled(enabled);
-    eventTap_->enable(enabled);
     if (enabled) {
+        switchMouseTapOn();
         startWatchdog();
         return;
     }
+    eventTap_->enable(false);
     exitScroll();
     watchdog_.reset();
 }
 
+// A tap whose port died (across sleep, or with the permission) cannot be
+// switched on again; a new one takes its place.
+void ScrollController::switchMouseTapOn() {
+    eventTap_->enable(true);
+    if (eventTap_->isEnabled()) return;
+    auto fresh = installTap(mouseTapMask, &tapCallback<&ScrollController::handle>);
+    // Without a new one the old one stays, for the watchdog to try again.
+    if (!fresh.first) return;
+    releaseLater({std::move(eventTap_), std::move(runLoopSource_)});
+    std::tie(eventTap_, runLoopSource_) = std::move(fresh);
+}
+
 Event* ScrollController::handle(EventType type, Event* event) {
     if (isTapDisabledNotice(type)) {
-        if (isEnabled_ && eventTap_) eventTap_->enable(true);
+        if (isEnabled_ && eventTap_ && !permissionGone()) switchMouseTapOn();
         if (state_ != ScrollState::idle) exitScroll();
         return event;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -41,8 +42,22 @@ public:
     ScrollState state() const { return state_; }
     void setObserver(ScrollObserver* observer) { observer_ = observer; }
 
+    // The system switched the taps off behind the engine's back, as it does
+    // across sleep: ends any session and switches the mouse tap back on if the
+    // engine is on, making it anew when the old one cannot be.
+    void reviveTaps();
+    // The permission went, and the taps with it: ends any session, lets both
+    // taps go and switches the engine off. Answers whether it was on.
+    bool dropTaps();
+    // Whether the mouse tap exists: the engine has started and kept its taps.
+    bool hasTap() const { return eventTap_ != nullptr; }
+    // Called when the engine finds the permission gone: a watchdog tick or a
+    // tap-disabled notice that cannot switch a tap back on.
+    std::function<void()> onPermissionLost;
+
 private:
     using Target = std::pair<std::optional<int32_t>, std::optional<platform::Rect>>;
+    using InstalledTap = std::pair<std::unique_ptr<platform::EventTap>, std::unique_ptr<platform::RunLoopSource>>;
 
     template <platform::Event* (ScrollController::*handler)(platform::EventType, platform::Event*)>
     static platform::Event* tapCallback(platform::EventType type, platform::Event* event, void* userInfo) {
@@ -62,6 +77,11 @@ private:
     void removeEscTap();
     void startWatchdog();
     void watchdogTick();
+    // A tap switched on and live in the common modes; empty when it cannot be created.
+    InstalledTap installTap(platform::EventMask mask, platform::TapCallback callback);
+    void switchMouseTapOn();
+    void releaseLater(InstalledTap tap);
+    bool permissionGone();
     bool isLinkAt(platform::Point p);
     Target appUnderPoint(platform::Point p);
     void postSyntheticMiddleClick(platform::Point p);

@@ -45,6 +45,7 @@ inline constexpr EventField scrollWheelPointDeltaAxis2 = 97;
 
 using EventFlags = uint64_t;
 inline constexpr EventFlags eventFlagMaskShift = 0x00020000;
+inline constexpr EventFlags eventFlagMaskCommand = 0x00100000;
 
 using MouseButton = uint32_t;
 namespace mouse_button {

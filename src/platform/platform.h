@@ -4,10 +4,12 @@
 #include "platform/alerts.h"
 #include "platform/application.h"
 #include "platform/events.h"
+#include "platform/main_queue.h"
 #include "platform/menus.h"
 #include "platform/run_loop.h"
 #include "platform/screens.h"
 #include "platform/services.h"
+#include "platform/system_notifications.h"
 #include "platform/user_defaults.h"
 #include "platform/window_list.h"
 #include "platform/windows.h"
@@ -34,6 +36,8 @@ struct Platform {
     Updater& updater;
     SystemLog& systemLog;
     Bundle& bundle;
+    MainQueue& mainQueue;
+    SystemNotifications& notifications;
 };
 
 }  // namespace qm::platform

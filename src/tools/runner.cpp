@@ -30,7 +30,7 @@ void Runner::run(const Scenario& scenario) {
 void Runner::step() {
     const Step& current = (*scenario_)[next_++];
     world_.runLoop().advanceTo(current.at);
-    apply(current.action);
+    world_.runLoop().callout([&] { apply(current.action); });
 }
 
 platform::ModalResponse Runner::runModal() {
@@ -87,7 +87,7 @@ void Runner::apply(const Action& action) {
                        else
                            w.events().releaseButton(a.button, a.flags);
                    },
-                   [&](const action::Key& a) { w.events().pressKey(a.code); },
+                   [&](const action::Key& a) { w.events().pressKey(a.code, a.flags); },
                    [&](const action::Launch&) { launch(); },
                    [&](const action::DisableTap& a) {
                        for (const auto& tap : w.events().taps()) {
@@ -106,6 +106,7 @@ void Runner::apply(const Action& action) {
                    },
                    [&](const action::Onboarding& a) { pressOnboarding(a.button); },
                    [&](const action::End&) {},
+                   [&](const action::Wake&) { w.wake(); },
                },
                action);
 }

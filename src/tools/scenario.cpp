@@ -230,7 +230,11 @@ const std::map<std::string, ActionKind>& actionKinds() {
               return action::Button{false, toButton(a), toFlags(l)};
           },
           {"flags"}}},
-        {"key", {[](const Json& a, const Json&) -> Action { return action::Key{toInteger(a, "key", 0, 65535)}; }, {}}},
+        {"key",
+         {[](const Json& a, const Json& l) -> Action {
+              return action::Key{toInteger(a, "key", 0, 65535), toFlags(l)};
+          },
+          {"flags"}}},
         {"launch",
          {[](const Json& a, const Json&) -> Action {
               requireTrue(a, "launch");
@@ -246,6 +250,12 @@ const std::map<std::string, ActionKind>& actionKinds() {
          {[](const Json& a, const Json&) -> Action {
               requireTrue(a, "end");
               return action::End{};
+          },
+          {}}},
+        {"wake",
+         {[](const Json& a, const Json&) -> Action {
+              requireTrue(a, "wake");
+              return action::Wake{};
           },
           {}}},
     };

@@ -56,6 +56,7 @@ struct Button {
 };
 struct Key {
     int64_t code;
+    platform::EventFlags flags;
 };
 struct Launch {};
 struct DisableTap {
@@ -76,12 +77,13 @@ struct LoginItem {
 struct Onboarding {
     std::string button;  // a button's identifier, or "close" for the title bar's
 };
+struct Wake {};
 }  // namespace action
 
 using Action = std::variant<action::Screens, action::Trusted, action::Frontmost, action::Defaults, action::Window,
                             action::WindowInfo, action::CloseWindow, action::Ax, action::Move, action::Button,
                             action::Key, action::Launch, action::DisableTap, action::End, action::Menu,
-                            action::AnswerAlert, action::LoginItem, action::Onboarding>;
+                            action::AnswerAlert, action::LoginItem, action::Onboarding, action::Wake>;
 
 struct Step {
     int line;

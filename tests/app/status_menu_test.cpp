@@ -102,6 +102,8 @@ TEST(StatusMenu, TheExcludeActionTakesTheApplicationInFrontNowNotAtTheLastRefres
 
 TEST(StatusMenu, TurningTheEngineOffNeverAsksForThePermission) {
     AppRun run;
+    // The program has not yet heard that the permission went.
+    run.world().notifications().holdBack(true);
     run.then(kTrusted + kOnboarded + kLaunch + line(1, R"("trusted": false)") + line(1, R"("menu": "toggleEnabled")") +
              line(2, R"("menu": "open")"));
     EXPECT_EQ(run.values("enabled"), (std::vector<Json>{true, false}));

@@ -116,6 +116,8 @@ TEST(ScenarioRejection, ArgumentOfTheWrongShapeIsRejected) {
         {R"("disableTap": "keyboard")", "disableTap"},
         {R"("disableTap": "mouse", "notice": "crash")", "notice"},
         {R"("end": null)", "end"},
+        {R"("wake": "now")", "wake"},
+        {R"("key": 13, "flags": ["meta"])", "meta"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.action);

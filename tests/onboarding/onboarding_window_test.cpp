@@ -35,6 +35,27 @@ TEST(OnboardingWindow, CloseButtonHidesItAndShowBringsTheSameWindowBack) {
     EXPECT_EQ(run.leftOver(), "");
 }
 
+// An agent application has no main menu to give these keys their meaning.
+TEST(OnboardingWindow, EscapeAndCommandWCloseItAsItsCloseButtonDoes) {
+    ScenarioRun run(firstLaunch() + line(1, R"("onboarding": "next")") + line(2, R"("key": 53)") +
+                    line(3, R"("menu": "showOnboarding")") + line(4, R"("key": 13)") +
+                    line(5, R"("key": 13, "flags": ["command", "shift"])") +
+                    line(6, R"("key": 13, "flags": ["command"])"));
+    EXPECT_EQ(onboardingTimeline(run),
+              (std::vector<std::string>{R"(0.0 {"shown": true, "step": 0})", R"(1.0 {"shown": true, "step": 1})",
+                                        R"(2.0 {"shown": false})", R"(3.0 {"shown": true, "step": 1})",
+                                        R"(6.0 {"shown": false})"}));
+    EXPECT_EQ(onboardingWindows(run), 1u);
+
+    // Escape ends a locked session first; only the next one reaches the window.
+    run.then(line(7, R"("menu": "showOnboarding")") + line(8, R"("down": "middle")") + line(8.1, R"("up": "middle")") +
+             line(9, R"("key": 53)") + line(10, R"("key": 53)"));
+    EXPECT_EQ(run.values("state").back(), "idle");
+    EXPECT_EQ(run.times("state").back(), 9.0);
+    EXPECT_EQ(onboardingTimeline(run).back(), R"(10.0 {"shown": false})");
+    EXPECT_EQ(run.leftOver(), "");
+}
+
 const std::string& excludeItemTitle(ScenarioRun& run) {
     return run.world().statusBar().item()->menu()->items().at(1)->title();
 }

@@ -1,5 +1,5 @@
-// Long random streams of pointer, button, key, focus, permission and tap
-// events, driven straight into the simulated desktop. After every step the
+// Long random streams of pointer, button, key, focus, permission, sleep and
+// tap events, driven straight into the simulated desktop. After every step the
 // program is compared with a small model of the scroll engine written from
 // its rules alone, and the resources it holds are checked against its state.
 //
@@ -36,7 +36,7 @@ using platform::EventType;
 using platform::Point;
 using sim::Micros;
 
-constexpr Micros kTick = 20'000, kWatchdog = 30'000'000, kPoll = 1'000'000;
+constexpr Micros kTick = 20'000, kWatchdog = 30'000'000, kPoll = 1'000'000, kTrustRecheck = 500'000;
 constexpr int64_t kEscape = 53;
 constexpr uint32_t kMiddle = platform::mouse_button::center;
 
@@ -52,9 +52,9 @@ std::optional<platform::RunningApplication> app(int64_t n) {
     }
 }
 
-enum class Kind { move, press, release, key, front, region, disable, power, trust, wait, post, exclude, fail };
+enum class Kind { move, press, release, key, front, region, disable, power, trust, wait, post, exclude, fail, wake };
 const char* const kKindNames[] = {"move",  "press", "release", "key",  "front",   "region", "disable",
-                                  "power", "trust", "wait",    "post", "exclude", "fail"};
+                                  "power", "trust", "wait",    "post", "exclude", "fail",   "wake"};
 
 // One step of a stream. a: button, key, app, tap (1 = Escape), power (0
 // toggle, 1 off, 2 on, 3 start), trust, event type, microseconds or what fails
@@ -85,6 +85,11 @@ struct Model {
     ScrollState state = ScrollState::idle;
     bool enabled = false, tap = false, tapOn = false, esc = false, escOn = false;
     bool session = false, moved = false, polling = false, trusted = false;
+    // Whether the poll switches the engine on once trusted: after a
+    // withdrawal, only if the engine was on when the permission went.
+    bool restoreOnTrust = true;
+    Micros pollStart = 0;
+    std::optional<Micros> recheckAt;
     bool eventsFail = false, axFails = false, tapsFail = false;
     Micros sessionStart = 0;
     Point anchor{}, pointer{};
@@ -127,6 +132,37 @@ struct Model {
         exit();
         watchdogStart.reset();
     }
+    void startPolling(Micros t) {
+        polling = true;
+        pollStart = t;
+    }
+    void pollTick(Micros t) {
+        if (!trusted) return;
+        polling = restoreOnTrust && !start(t);
+    }
+    // The taps died with the permission: the program lets them go and polls.
+    void withdraw(Micros t) {
+        restoreOnTrust = enabled;
+        exit();
+        tap = tapOn = enabled = false;
+        watchdogStart.reset();
+        startPolling(t);
+    }
+    void trustChanged(bool now, Micros t) {
+        trusted = now;
+        if (!now) tapOn = escOn = false;
+        if (tap && !now) withdraw(t);
+        // Looked at once more shortly after, while there is something to lose.
+        if (tap) recheckAt = t + kTrustRecheck;
+    }
+    // Every tap is off after sleep; the program ends any session and switches
+    // the mouse tap back on if the engine is on.
+    void wake() {
+        escOn = false;
+        if (state != ScrollState::idle) exit();
+        tapOn = tap && enabled;
+    }
+    bool recheckPending(Micros now) const { return recheckAt && now < *recheckAt; }
     void watchdogTick() {
         if (!enabled || !tap) return;
         const bool found = !tapOn || (esc && !escOn);
@@ -277,7 +313,14 @@ public:
                 if (s.a == 1) world().accessibility().setUnresponsive(m_.axFails = s.b != 0);
                 if (s.a == 2) events.setTapCreationFails(m_.tapsFail = s.b != 0);
                 break;
-            case Kind::trust: world().setTrusted(m_.trusted = s.a != 0); break;
+            case Kind::trust:
+                if ((s.a != 0) != m_.trusted) m_.trustChanged(s.a != 0, now);
+                world().setTrusted(s.a != 0);
+                break;
+            case Kind::wake:
+                m_.wake();
+                world().wake();
+                break;
             case Kind::wait: advance(now + s.a); break;
             case Kind::exclude:
                 if (const auto id = m_.bundle(); id && !kDefaultExcludedBundleIDs().contains(*id))
@@ -359,12 +402,12 @@ private:
         constexpr Micros never = std::numeric_limits<Micros>::max();
         // The poll predates any watchdog, so it fires first when both are due together.
         for (Micros cur = now;;) {
-            const Micros poll = m_.polling ? (cur / kPoll + 1) * kPoll : never;
+            const Micros poll = m_.polling ? m_.pollStart + ((cur - m_.pollStart) / kPoll + 1) * kPoll : never;
             const Micros dog =
                 m_.watchdogStart ? *m_.watchdogStart + ((cur - *m_.watchdogStart) / kWatchdog + 1) * kWatchdog : never;
             cur = std::min(poll, dog);
             if (cur > to) break;
-            if (poll <= dog && m_.trusted) m_.polling = !m_.start(cur);
+            if (poll <= dog) m_.pollTick(cur);
             if (dog <= poll) m_.watchdogTick();
         }
         world().runLoop().advanceTo(to);
@@ -388,10 +431,11 @@ private:
         const bool inSession = engine.state() == ScrollState::pressed || engine.state() == ScrollState::locked;
         if (esc && engine.state() != ScrollState::locked) o << "Escape tap outside a locked session; ";
         const std::size_t timers = world().runLoop().validTimers();
-        if (timers != std::size_t(engine.isEnabled()) + m_.polling + inSession)
+        const std::size_t recheck = m_.recheckPending(world().runLoop().now());
+        if (timers != std::size_t(engine.isEnabled()) + m_.polling + inSession + recheck)
             o << timers << " timers with the engine " << (engine.isEnabled() ? "on" : "off") << " in "
               << toString(engine.state()) << (m_.polling ? " while polling" : "") << "; ";
-        if (timers != std::size_t(m_.watchdogStart.has_value()) + m_.polling + m_.session)
+        if (timers != std::size_t(m_.watchdogStart.has_value()) + m_.polling + m_.session + recheck)
             o << timers << " timers against the model; ";
         std::vector<const sim::SimWindow*> markers;
         for (const auto* w : world().windows().visibleWindows())
@@ -403,6 +447,7 @@ private:
         if (tapped_ != expected_) o << "tapped" << text(tapped_) << ", expected" << text(expected_) << "; ";
         if (!waited && delivered_ != expectDelivered_) o << delivered_ << " delivered, " << expectDelivered_ << "; ";
         if (posted_ != expectPosted_) o << posted_ << " posted, expected " << expectPosted_ << "; ";
+        if (world().tapsDestroyedInOwnCallback() != 0) o << "a tap destroyed inside its own callback; ";
         if (scrolls_ && !preSession_) o << "scrolled without a session; ";
         // Whatever the program let go of must be gone, not merely hidden or switched off.
         using L = sim::Ledger;
@@ -447,7 +492,8 @@ public:
         if (r < 760) return {Kind::trust, below(10) < 8};
         // Failures come and mostly go again soon.
         if (r < 766) return {Kind::fail, below(3), below(6) == 0};
-        if (r < 975) return {Kind::wait, duration()};
+        if (r < 971) return {Kind::wait, duration()};
+        if (r < 975) return {Kind::wake};
         if (r < 995) {
             const EventType types[] = {et::otherMouseDown, et::otherMouseUp, et::leftMouseDown, et::rightMouseDown};
             return {Kind::post, types[below(4)], below(4) ? syntheticEventTag : below(2) ? 1 : syntheticEventTag + 1};

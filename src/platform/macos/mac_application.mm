@@ -1,6 +1,7 @@
 #import <AppKit/AppKit.h>
 
 #include "platform/macos/mac_application.h"
+#include "platform/macos/ns_string.h"
 
 @interface QMApplicationDelegateAdapter : NSObject <NSApplicationDelegate>
 - (instancetype)initWithDelegate:(qm::platform::ApplicationDelegate*)delegate;
@@ -56,10 +57,10 @@ void MacApplication::terminate() {
 
 platform::ModalResponse MacApplication::runModal(const platform::AlertContent& content) {
     NSAlert* alert = [[NSAlert alloc] init];
-    alert.messageText = @(content.messageText.c_str());
-    alert.informativeText = @(content.informativeText.c_str());
+    alert.messageText = nsString(content.messageText);
+    alert.informativeText = nsString(content.informativeText);
     alert.alertStyle = static_cast<NSAlertStyle>(content.style);
-    for (const auto& title : content.buttons) [alert addButtonWithTitle:@(title.c_str())];
+    for (const auto& title : content.buttons) [alert addButtonWithTitle:nsString(title)];
     return static_cast<platform::ModalResponse>([alert runModal]);
 }
 

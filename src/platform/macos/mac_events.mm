@@ -12,9 +12,12 @@ namespace {
 // The system lends the event for the call; letting it through means handing
 // back that same event.
 CGEventRef tapTrampoline(CGEventTapProxy, CGEventType type, CGEventRef event, void* userInfo) {
-    const auto* target = static_cast<const MacEventTap::Target*>(userInfo);
-    MacEvent borrowed = MacEvent::borrowing(event);
-    return target->callback(type, &borrowed, target->userInfo) ? event : nullptr;
+    // No AppKit event drains a pool here, and an agent application gets few of them anyway.
+    @autoreleasepool {
+        const auto* target = static_cast<const MacEventTap::Target*>(userInfo);
+        MacEvent borrowed = MacEvent::borrowing(event);
+        return target->callback(type, &borrowed, target->userInfo) ? event : nullptr;
+    }
 }
 
 CGEventSourceRef cgSource(const EventSource* source) {

@@ -18,6 +18,8 @@ MacPlatform::MacPlatform()
                 .loginItems = loginItems_,
                 .updater = updater_,
                 .systemLog = systemLog_,
-                .bundle = bundle_} {}
+                .bundle = bundle_,
+                .mainQueue = runLoop_,
+                .notifications = notifications_} {}
 
 }  // namespace qm::macos

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/macos/cf_ref.h"
+#include "platform/main_queue.h"
 #include "platform/run_loop.h"
 
 namespace qm::macos {
@@ -42,8 +43,8 @@ private:
     CFRef<CFRunLoopSourceRef> source_;
 };
 
-// The main thread's run loop.
-class MacRunLoop : public platform::RunLoop {
+// The main thread's run loop, and the dispatch queue it serves.
+class MacRunLoop : public platform::RunLoop, public platform::MainQueue {
 public:
     std::unique_ptr<platform::Timer> makeTimer(double interval, bool repeats, std::function<void()> block) override;
     void addTimer(platform::Timer& timer, platform::RunLoopMode mode) override;
@@ -51,6 +52,7 @@ public:
                                                     std::function<void()> block) override;
     void addSource(platform::RunLoopSource& source, platform::RunLoopMode mode) override;
     void removeSource(platform::RunLoopSource& source, platform::RunLoopMode mode) override;
+    void async(std::function<void()> block) override;
 };
 
 }  // namespace qm::macos

@@ -18,9 +18,15 @@ NSRunLoopMode timerMode(RunLoopMode mode) {
     return NSDefaultRunLoopMode;
 }
 
-// The run loop's modes are the same strings on both sides of the bridge.
+// Core Foundation names its own two modes; AppKit's are the same strings on both sides of the bridge.
 CFRunLoopMode sourceMode(RunLoopMode mode) {
-    return (__bridge CFRunLoopMode)timerMode(mode);
+    switch (mode) {
+        case RunLoopMode::defaultMode: return kCFRunLoopDefaultMode;
+        case RunLoopMode::common: return kCFRunLoopCommonModes;
+        case RunLoopMode::modalPanel:
+        case RunLoopMode::eventTracking: return (__bridge CFRunLoopMode)timerMode(mode);
+    }
+    return kCFRunLoopDefaultMode;
 }
 
 CFRunLoopSourceRef cfSource(platform::RunLoopSource& source) {
@@ -35,8 +41,11 @@ MacTimer::MacTimer(double interval, bool repeats, std::function<void()> block)
     timer_ = [NSTimer timerWithTimeInterval:interval
                                     repeats:repeats
                                       block:^(NSTimer*) {
-                                        // Held strongly for the call, which may destroy its own timer.
-                                        if (auto callback = weak.lock()) (*callback)();
+                                        // An agent application seldom gets the AppKit event that would drain the pool.
+                                        @autoreleasepool {
+                                            // Held strongly for the call, which may destroy its own timer.
+                                            if (auto callback = weak.lock()) (*callback)();
+                                        }
                                       }];
 }
 
@@ -77,6 +86,15 @@ void MacRunLoop::addSource(platform::RunLoopSource& source, RunLoopMode mode) {
 
 void MacRunLoop::removeSource(platform::RunLoopSource& source, RunLoopMode mode) {
     if (auto ref = cfSource(source)) CFRunLoopRemoveSource(CFRunLoopGetMain(), ref, sourceMode(mode));
+}
+
+void MacRunLoop::async(std::function<void()> block) {
+    auto held = std::make_shared<std::function<void()>>(std::move(block));
+    dispatch_async(dispatch_get_main_queue(), ^{
+      @autoreleasepool {
+          (*held)();
+      }
+    });
 }
 
 }  // namespace qm::macos

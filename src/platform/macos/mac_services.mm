@@ -2,6 +2,7 @@
 
 #include "platform/macos/mac_services.h"
 #include "platform/macos/mac_status_bar.h"
+#include "platform/macos/ns_string.h"
 
 // The parts of SMAppService (macOS 13) the program uses; the SDK predates it.
 @protocol QMAppService <NSObject>
@@ -22,10 +23,6 @@
 namespace qm::macos {
 
 namespace {
-
-NSString* toNSString(std::string_view text) {
-    return [[NSString alloc] initWithBytes:text.data() length:text.size() encoding:NSUTF8StringEncoding];
-}
 
 std::string toString(NSString* text) {
     const char* utf8 = text.UTF8String;
@@ -65,6 +62,22 @@ private:
     id<QMStandardUpdaterController> controller_;
 };
 
+bool hasFeed() {
+    id feed = [NSBundle.mainBundle objectForInfoDictionaryKey:@"SUFeedURL"];
+    return [feed isKindOfClass:NSString.class] && [static_cast<NSString*>(feed) length] > 0;
+}
+
+// NSClassFromString finds only classes already loaded, and nothing loads a
+// framework the executable does not link: the bundle is loaded here, from the
+// application's own frameworks, when it ships there.
+Class standardUpdaterControllerClass() {
+    NSURL* frameworks = NSBundle.mainBundle.privateFrameworksURL;
+    NSBundle* sparkle =
+        frameworks ? [NSBundle bundleWithURL:[frameworks URLByAppendingPathComponent:@"Sparkle.framework"]] : nil;
+    if (![sparkle loadAndReturnError:nil]) return nil;
+    return NSClassFromString(@"SPUStandardUpdaterController");
+}
+
 }  // namespace
 
 platform::LoginItemStatus MacLoginItems::status() const {
@@ -90,7 +103,9 @@ bool MacLoginItems::unregisterApp(std::string& error) {
 }
 
 std::unique_ptr<platform::UpdaterController> MacUpdater::makeStandardController() {
-    Class controllerClass = NSClassFromString(@"SPUStandardUpdaterController");
+    // A started updater with nowhere to look greets the user with an error at launch.
+    if (!hasFeed()) return nullptr;
+    Class controllerClass = standardUpdaterControllerClass();
     if (!controllerClass) return nullptr;
     id<QMStandardUpdaterController> controller = [[controllerClass alloc] initWithStartingUpdater:YES
                                                                                   updaterDelegate:nil
@@ -99,11 +114,11 @@ std::unique_ptr<platform::UpdaterController> MacUpdater::makeStandardController(
 }
 
 void MacSystemLog::log(std::string_view line) {
-    NSLog(@"%@", toNSString(line));
+    NSLog(@"%@", nsString(line));
 }
 
 std::string MacBundle::localizedString(std::string_view key, std::string_view value) const {
-    return toString([NSBundle.mainBundle localizedStringForKey:toNSString(key) value:toNSString(value) table:nil]);
+    return toString([NSBundle.mainBundle localizedStringForKey:nsString(key) value:nsString(value) table:nil]);
 }
 
 }  // namespace qm::macos

@@ -1,6 +1,7 @@
 #import <AppKit/AppKit.h>
 
 #include "platform/macos/mac_status_bar.h"
+#include "platform/macos/ns_string.h"
 
 // Sends a menu item's action, by its selector name, to the program's target.
 @interface QMMenuActionBridge : NSObject
@@ -67,15 +68,15 @@ void MacImage::setSize(double width, double height) {
 }
 
 MacMenuItem::MacMenuItem(const std::string& title, const std::string& action, const std::string& keyEquivalent)
-    : item_([[NSMenuItem alloc] initWithTitle:@(title.c_str())
+    : item_([[NSMenuItem alloc] initWithTitle:nsString(title)
                                        action:@selector(performAction:)
-                                keyEquivalent:@(keyEquivalent.c_str())]),
+                                keyEquivalent:nsString(keyEquivalent)]),
       bridge_([[QMMenuActionBridge alloc] initWithSelector:action sender:this]) {
     item_.target = bridge_;
 }
 
 void MacMenuItem::setTitle(const std::string& title) {
-    item_.title = @(title.c_str());
+    item_.title = nsString(title);
 }
 
 void MacMenuItem::setTarget(platform::ActionTarget* target) {
@@ -133,7 +134,9 @@ void MacStatusItem::setMenu(std::unique_ptr<platform::Menu> menu) {
 }
 
 std::unique_ptr<platform::StatusItem> MacStatusBar::statusItemWithLength(double length) {
-    return std::make_unique<MacStatusItem>([NSStatusBar.systemStatusBar statusItemWithLength:length]);
+    // AppKit's length is a floating constant, which no compile-time check can hold against the platform's.
+    const CGFloat nsLength = length == platform::variableStatusItemLength ? NSVariableStatusItemLength : length;
+    return std::make_unique<MacStatusItem>([NSStatusBar.systemStatusBar statusItemWithLength:nsLength]);
 }
 
 std::unique_ptr<platform::Menu> MacStatusBar::makeMenu() {
@@ -141,14 +144,14 @@ std::unique_ptr<platform::Menu> MacStatusBar::makeMenu() {
 }
 
 std::unique_ptr<platform::Image> MacStatusBar::imageNamed(const std::string& name) {
-    NSImage* image = [NSImage imageNamed:@(name.c_str())];
+    NSImage* image = [NSImage imageNamed:nsString(name)];
     return image ? std::make_unique<MacImage>(image) : nullptr;
 }
 
 std::unique_ptr<platform::Image> MacStatusBar::systemSymbolImage(const std::string& name,
                                                                  const std::string& accessibilityDescription) {
-    NSImage* image = [NSImage imageWithSystemSymbolName:@(name.c_str())
-                               accessibilityDescription:@(accessibilityDescription.c_str())];
+    NSImage* image = [NSImage imageWithSystemSymbolName:nsString(name)
+                               accessibilityDescription:nsString(accessibilityDescription)];
     return image ? std::make_unique<MacImage>(image) : nullptr;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/macos/mac_view_host.h"
+#include "platform/macos/ns_string.h"
 
 namespace views = qm::platform::views;
 
@@ -278,7 +279,7 @@ NSView* padded(NSView* content, const modifier::Padding& padding) {
 }
 
 NSTextField* textLabel(const std::string& text, const Environment& environment, const modifier::FixedSize* fixed) {
-    NSTextField* label = unmasked([QMWrappingLabel wrappingLabelWithString:@(text.c_str())]);
+    NSTextField* label = unmasked([QMWrappingLabel wrappingLabelWithString:qm::macos::nsString(text)]);
     label.selectable = NO;
     label.font = [NSFont systemFontOfSize:pointSize(environment.font) weight:fontWeight(environment.font)];
     if (environment.foreground) label.textColor = foregroundColor(environment);
@@ -303,7 +304,7 @@ NSImageSymbolConfiguration* symbolConfiguration(const Environment& environment) 
 }
 
 NSImageView* symbolView(const std::string& symbol, const Environment& environment) {
-    NSImage* image = [NSImage imageWithSystemSymbolName:@(symbol.c_str()) accessibilityDescription:nil];
+    NSImage* image = [NSImage imageWithSystemSymbolName:qm::macos::nsString(symbol) accessibilityDescription:nil];
     NSImageView* view = unmasked([[NSImageView alloc] initWithFrame:NSZeroRect]);
     view.image = [image imageWithSymbolConfiguration:symbolConfiguration(environment)];
     // A frame larger than the symbol leaves it at its point size, centred.
@@ -412,7 +413,7 @@ private:
 
     NSView* button(const Node& node, const Environment& environment) {
         QMHostButton* button = unmasked([[QMHostButton alloc] initWithHost:&host_ identifier:node.identifier]);
-        button.title = @(node.text.c_str());
+        button.title = qm::macos::nsString(node.text);
         button.bezelStyle = NSBezelStyleRounded;
         [button setButtonType:NSButtonTypeMomentaryPushIn];
         if (environment.controlSize == views::ControlSize::large) {

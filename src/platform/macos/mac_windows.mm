@@ -2,6 +2,7 @@
 
 #include "platform/macos/mac_view_host.h"
 #include "platform/macos/mac_windows.h"
+#include "platform/macos/ns_string.h"
 
 namespace qm::macos {
 
@@ -77,6 +78,31 @@ public:
 
 @end
 
+// A window for a declarative view. An agent application has no main menu to
+// map Command-W to closing, nor does a window without a cancel button close
+// on Escape: both are done here.
+@interface QMHostWindow : NSWindow
+@end
+
+@implementation QMHostWindow
+
+- (void)cancelOperation:(id)sender {
+    [self performClose:sender];
+}
+
+- (BOOL)performKeyEquivalent:(NSEvent*)event {
+    const NSEventModifierFlags modifiers =
+        event.modifierFlags & NSEventModifierFlagDeviceIndependentFlagsMask &
+        ~(NSEventModifierFlagCapsLock | NSEventModifierFlagNumericPad | NSEventModifierFlagFunction);
+    if (modifiers == NSEventModifierFlagCommand && [event.charactersIgnoringModifiers isEqualToString:@"w"]) {
+        [self performClose:self];
+        return YES;
+    }
+    return [super performKeyEquivalent:event];
+}
+
+@end
+
 namespace qm::macos {
 
 MacWindow::MacWindow(NSWindow* window, std::unique_ptr<MacViewHost> host) : window_(window), host_(std::move(host)) {
@@ -131,7 +157,7 @@ void MacWindow::orderOut() {
 }
 
 void MacWindow::setTitle(const std::string& title) {
-    window_.title = @(title.c_str());
+    window_.title = nsString(title);
 }
 
 void MacWindow::setStyleMask(platform::WindowStyleMask style) {
@@ -176,7 +202,7 @@ std::unique_ptr<platform::Window> MacWindowServer::windowWithRootView(std::uniqu
     auto host = std::make_unique<MacViewHost>(std::move(root));
     NSViewController* controller = [[NSViewController alloc] initWithNibName:nil bundle:nil];
     controller.view = host->view();
-    return std::make_unique<MacWindow>([NSWindow windowWithContentViewController:controller], std::move(host));
+    return std::make_unique<MacWindow>([QMHostWindow windowWithContentViewController:controller], std::move(host));
 }
 
 }  // namespace qm::macos

@@ -84,8 +84,10 @@ std::unique_ptr<platform::AXElement> SimAccessibility::createSystemWide() {
 }
 
 bool SimAccessibility::isProcessTrusted(bool prompt) {
-    if (prompt && !context_.trusted) context_.observer->trustPrompted();
-    return context_.trusted;
+    const bool lagging = trustChangedAt_ && clock_.now() < *trustChangedAt_ + trustLag_;
+    const bool trusted = context_.trusted != lagging;
+    if (prompt && !trusted) context_.observer->trustPrompted();
+    return trusted;
 }
 
 AXError SimAccessibility::request() {

@@ -8,6 +8,7 @@
 #include "platform/accessibility.h"
 #include "platform/geometry.h"
 #include "platform/sim/context.h"
+#include "platform/sim/sim_run_loop.h"
 #include "platform/value.h"
 
 namespace qm::sim {
@@ -27,7 +28,7 @@ struct AXRegion {
 
 class SimAccessibility : public platform::Accessibility {
 public:
-    explicit SimAccessibility(Context& context) : context_(context) {}
+    SimAccessibility(Context& context, const SimRunLoop& clock) : context_(context), clock_(clock) {}
 
     std::unique_ptr<platform::AXElement> createSystemWide() override;
     bool isProcessTrusted(bool prompt) override;
@@ -36,6 +37,10 @@ public:
     void addRegion(AXRegion region) { regions_.push_back(std::make_shared<const AXRegion>(std::move(region))); }
     // Makes every request time out, as an application that does not answer.
     void setUnresponsive(bool unresponsive) { unresponsive_ = unresponsive; }
+    // For this long after a change of the permission, the trust check still
+    // answers the old value, as the real one can.
+    void setTrustLag(Micros lag) { trustLag_ = lag; }
+    void trustChanged() { trustChangedAt_ = clock_.now(); }
 
     std::size_t requests() const { return requests_; }
     std::optional<float> lastMessagingTimeout() const { return lastTimeout_; }
@@ -48,10 +53,13 @@ private:
     platform::AXError request();
 
     Context& context_;
+    const SimRunLoop& clock_;
     std::vector<std::shared_ptr<const AXRegion>> regions_;
     bool unresponsive_ = false;
     std::size_t requests_ = 0;
     std::optional<float> lastTimeout_;
+    Micros trustLag_ = 0;
+    std::optional<Micros> trustChangedAt_;
 };
 
 }  // namespace qm::sim

@@ -26,7 +26,8 @@ platform::ModalResponse SimApplication::runModal(const platform::AlertContent& a
     const auto previousMode = runLoop_.mode();
     runLoop_.setMode(platform::RunLoopMode::modalPanel);
     alertUp_ = true;
-    const auto response = modalLoop_ ? modalLoop_() : platform::modalResponseAbort;
+    auto response = platform::modalResponseAbort;
+    if (modalLoop_) runLoop_.nested([&] { response = modalLoop_(); });
     alertUp_ = false;
     runLoop_.setMode(previousMode);
     return response;

@@ -17,11 +17,13 @@ public:
     SimTap(SimEvents& owner, std::shared_ptr<TapState> state)
         : owner_(owner), counted_(owner.context_.ledger, Ledger::tap), state_(std::move(state)) {}
     ~SimTap() override {
+        if (state_->callbacksRunning > 0) ++owner_.context_.tapsDestroyedInOwnCallback;
         state_->alive = false;
         std::erase(owner_.taps_, state_);
         owner_.context_.observer->tapDestroyed(*state_);
     }
-    void enable(bool on) override { state_->enabled = on; }
+    // Without the permission a tap cannot be switched back on, nor one whose port died with it.
+    void enable(bool on) override { state_->enabled = on && owner_.context_.trusted && !state_->revoked; }
     bool isEnabled() const override { return state_->enabled; }
     std::unique_ptr<platform::RunLoopSource> createRunLoopSource(int /*order*/) override {
         auto source = std::make_shared<SourceState>();
@@ -130,10 +132,11 @@ void SimEvents::releaseButton(platform::MouseButton button, platform::EventFlags
     input(std::move(event));
 }
 
-void SimEvents::pressKey(int64_t keyCode) {
+void SimEvents::pressKey(int64_t keyCode, platform::EventFlags flags) {
     for (EventType type : {et::keyDown, et::keyUp}) {
         auto event = std::make_unique<SimEvent>(context_.ledger, type, pointer_);
         event->setIntegerValueField(field::keyboardKeycode, keyCode);
+        event->setFlags(flags);
         input(std::move(event));
     }
 }
@@ -143,10 +146,27 @@ void SimEvents::disableTap(TapState& tap, EventType notice) {
     if (notice == 0) return;
     SimEvent event(context_.ledger, notice, pointer_);
     draining_ = true;
-    Event* result = tap.callback(notice, &event, tap.userInfo);
+    consumes(tap, notice, event);
     draining_ = false;
-    context_.observer->tapped(tap, event, result == nullptr);
     drain();
+}
+
+void SimEvents::switchAllTapsOff(bool revoke) {
+    for (const auto& tap : taps_) {
+        tap->enabled = false;
+        tap->revoked = tap->revoked || revoke;
+    }
+}
+
+bool SimEvents::consumes(TapState& tap, EventType type, SimEvent& event) {
+    bool consumed = false;
+    runLoop_.callout([&] {
+        ++tap.callbacksRunning;
+        consumed = tap.callback(type, &event, tap.userInfo) == nullptr;
+        --tap.callbacksRunning;
+        context_.observer->tapped(tap, event, consumed);
+    });
+    return consumed;
 }
 
 void SimEvents::input(std::unique_ptr<SimEvent> event) {
@@ -163,7 +183,8 @@ void SimEvents::drain() {
         context_.observer->delivered(*event, windows_.ownerAt(event->location()));
         // Keys go to the active application; when that is the program, to its front window.
         if (event->type() == et::keyDown && workspace_.isOwnApplicationActive())
-            windows_.keyDown(event->integerValueField(field::keyboardKeycode));
+            runLoop_.callout(
+                [&] { windows_.keyDown(event->integerValueField(field::keyboardKeycode), event->flags()); });
     }
     draining_ = false;
 }
@@ -180,9 +201,7 @@ bool SimEvents::passTaps(SimEvent& event) {
     for (const auto& tap : taps) {
         const EventType type = event.type();
         if (type >= 64 || !(tap->mask & platform::eventMaskBit(type)) || !isActive(*tap)) continue;
-        const bool consumed = tap->callback(type, &event, tap->userInfo) == nullptr;
-        context_.observer->tapped(*tap, event, consumed);
-        if (consumed) return false;
+        if (consumes(*tap, type, event)) return false;
     }
     return true;
 }

@@ -20,6 +20,9 @@ struct TapState {
     void* userInfo = nullptr;
     bool enabled = false;
     bool alive = true;
+    // Its port died with the permission: it never comes on again.
+    bool revoked = false;
+    int callbacksRunning = 0;
     std::weak_ptr<SourceState> source;
 };
 
@@ -49,11 +52,14 @@ public:
     platform::Point pointer() const { return pointer_; }
     void pressButton(platform::MouseButton button, platform::EventFlags flags);
     void releaseButton(platform::MouseButton button, platform::EventFlags flags);
-    void pressKey(int64_t keyCode);
+    void pressKey(int64_t keyCode, platform::EventFlags flags = 0);
 
     // The system switches a tap off, telling its callback with notice (a
     // tap-disabled event type), or silently when notice is 0.
     void disableTap(TapState& tap, platform::EventType notice);
+    // Switches every tap off silently, as across sleep; with revoke, their
+    // ports die too, as when the permission goes.
+    void switchAllTapsOff(bool revoke);
     std::vector<std::shared_ptr<TapState>> taps() const { return taps_; }
     // Makes the next tap creations fail even with the permission.
     void setTapCreationFails(bool fails) { tapCreationFails_ = fails; }
@@ -67,6 +73,8 @@ private:
     void drain();
     bool passTaps(SimEvent& event);
     bool isActive(const TapState& tap) const;
+    // Runs a tap's callback as the system's callout.
+    bool consumes(TapState& tap, platform::EventType type, SimEvent& event);
 
     Context& context_;
     SimRunLoop& runLoop_;

@@ -66,6 +66,22 @@ void SimRunLoop::removeSource(platform::RunLoopSource& source, RunLoopMode mode)
     static_cast<SimRunLoopSource&>(source).state().modes.erase(mode);
 }
 
+void SimRunLoop::async(std::function<void()> block) {
+    if (calloutDepth_ == 0) return block();
+    queued_.push_back(std::move(block));
+}
+
+void SimRunLoop::runQueued() {
+    while (!queued_.empty()) {
+        auto block = std::move(queued_.front());
+        queued_.pop_front();
+        // A callout of its own: what it queues runs after it, in the same turn.
+        ++calloutDepth_;
+        block();
+        --calloutDepth_;
+    }
+}
+
 bool SimRunLoop::isLive(const ModeSet& modes) const {
     // The common modes are all of them: default, modal panel and event tracking.
     return modes.contains(RunLoopMode::common) || modes.contains(mode_);
@@ -95,7 +111,7 @@ void SimRunLoop::advanceTo(Micros t) {
         if (!timer->repeats) timer->valid = false;
         ++firings_;
         // The local reference keeps the block alive if it destroys its own timer.
-        timer->block();
+        callout([&] { timer->block(); });
     }
     std::erase_if(timers_, [](const auto& timer) { return !timer->valid; });
     now_ = std::max(now_, t);

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <set>
+#include <utility>
 #include <vector>
 
+#include "platform/main_queue.h"
 #include "platform/run_loop.h"
 #include "platform/sim/ledger.h"
 
@@ -33,8 +36,10 @@ private:
 };
 
 // The main run loop on a virtual clock of whole microseconds. Timers fire at
-// their start plus whole intervals, so they never drift.
-class SimRunLoop : public platform::RunLoop {
+// their start plus whole intervals, so they never drift. Blocks sent to the
+// main queue run at the same instant, as soon as the outermost callout (a
+// tap's callback, a timer, a notification, a step of the user) has returned.
+class SimRunLoop : public platform::RunLoop, public platform::MainQueue {
 public:
     explicit SimRunLoop(Ledger& ledger) : ledger_(ledger) {}
 
@@ -44,6 +49,26 @@ public:
                                                     std::function<void()> block) override;
     void addSource(platform::RunLoopSource& source, platform::RunLoopMode mode) override;
     void removeSource(platform::RunLoopSource& source, platform::RunLoopMode mode) override;
+    // Outside every callout (a test calling the program directly) there is
+    // nothing to wait for: the block runs at once.
+    void async(std::function<void()> block) override;
+
+    // Runs one callout of the run loop, then, if it was the outermost, the blocks queued meanwhile.
+    template <class F>
+    void callout(F&& body) {
+        ++calloutDepth_;
+        body();
+        if (--calloutDepth_ == 0) runQueued();
+    }
+    // Runs a nested run loop (a modal alert's): callouts inside it are outermost again.
+    template <class F>
+    void nested(F&& body) {
+        const int depth = std::exchange(calloutDepth_, 0);
+        body();
+        calloutDepth_ = depth;
+    }
+    // Drops the queued blocks unrun, as when the process ends.
+    void discardQueued() { queued_.clear(); }
 
     Micros now() const { return now_; }
     // Fires, in time order, every timer due at or before t, then sets the clock to t.
@@ -61,12 +86,15 @@ private:
     class SimTimer;
 
     std::shared_ptr<TimerState> nextDue(Micros t) const;
+    void runQueued();
 
     Ledger& ledger_;
     Micros now_ = 0;
     platform::RunLoopMode mode_ = platform::RunLoopMode::defaultMode;
     std::vector<std::shared_ptr<TimerState>> timers_;
     std::size_t firings_ = 0;
+    std::deque<std::function<void()>> queued_;
+    int calloutDepth_ = 0;
 };
 
 Micros toMicros(double seconds);

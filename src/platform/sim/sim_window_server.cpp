@@ -72,13 +72,20 @@ std::unique_ptr<platform::Window> SimWindowServer::windowWithRootView(std::uniqu
     return window;
 }
 
-void SimWindowServer::keyDown(int64_t keyCode) {
-    constexpr int64_t returnKey = 36, enterKey = 76;
-    if (keyCode != returnKey && keyCode != enterKey) return;
-    for (const SimWindow* window : visible_) {
+void SimWindowServer::keyDown(int64_t keyCode, platform::EventFlags flags) {
+    constexpr int64_t returnKey = 36, enterKey = 76, escapeKey = 53, wKey = 13;
+    constexpr platform::EventFlags modifiers = 0x001E0000;  // shift, control, option, command
+    const bool confirms = keyCode == returnKey || keyCode == enterKey;
+    const bool closes =
+        keyCode == escapeKey || (keyCode == wKey && (flags & modifiers) == platform::eventFlagMaskCommand);
+    if (!confirms && !closes) return;
+    for (SimWindow* window : visible_) {
         if (!window->host()) continue;
-        // The press may drop the window; nothing here is touched after it.
-        window->host()->pressDefault();
+        // Either may drop the window; nothing here is touched after it.
+        if (confirms)
+            window->host()->pressDefault();
+        else
+            window->performClose();
         return;
     }
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/events.h"
 #include "platform/sim/context.h"
 #include "platform/sim/sim_screens.h"
 #include "platform/window_list.h"
@@ -100,8 +101,8 @@ public:
     // The process whose window receives a click at p (Quartz), if any.
     std::optional<int32_t> ownerAt(platform::Point p) const;
     // A key press reaching the program: Return or Enter presses the front
-    // window's default button.
-    void keyDown(int64_t keyCode);
+    // window's default button; Escape and Command-W close that window.
+    void keyDown(int64_t keyCode, platform::EventFlags flags);
     // The program's windows on screen, front first.
     std::vector<SimWindow*> visibleWindows() const { return visible_; }
 

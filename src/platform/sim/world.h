@@ -5,6 +5,7 @@
 #include "platform/sim/sim_accessibility.h"
 #include "platform/sim/sim_application.h"
 #include "platform/sim/sim_events.h"
+#include "platform/sim/sim_notifications.h"
 #include "platform/sim/sim_run_loop.h"
 #include "platform/sim/sim_screens.h"
 #include "platform/sim/sim_services.h"
@@ -20,16 +21,22 @@ namespace qm::sim {
 class World {
 public:
     World();
+    ~World();
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 
     const platform::Platform& platform() const { return platform_; }
 
     void setObserver(Observer* observer) { context_.observer = observer ? observer : &context_.silent; }
-    void setTrusted(bool trusted) { context_.trusted = trusted; }
+    // Granting or withdrawing the permission tells every application. Taps do
+    // not survive a withdrawal: they are switched off and never come on again.
+    void setTrusted(bool trusted);
     bool trusted() const { return context_.trusted; }
+    // The machine wakes from sleep: every tap has been switched off silently.
+    void wake();
     int32_t ownPID() const { return context_.ownPID; }
     const Ledger& ledger() const { return context_.ledger; }
+    std::size_t tapsDestroyedInOwnCallback() const { return context_.tapsDestroyedInOwnCallback; }
 
     SimRunLoop& runLoop() { return runLoop_; }
     SimScreens& screens() { return screens_; }
@@ -42,6 +49,7 @@ public:
     SimStatusBar& statusBar() { return statusBar_; }
     SimLoginItems& loginItems() { return loginItems_; }
     SimBundle& bundle() { return bundle_; }
+    SimNotifications& notifications() { return notifications_; }
 
 private:
     Context context_;
@@ -58,6 +66,7 @@ private:
     SimUpdater updater_;
     SimSystemLog systemLog_;
     SimBundle bundle_;
+    SimNotifications notifications_;
     platform::Platform platform_;
 };
 
