@@ -52,7 +52,7 @@ void Trace::tapCreated(const sim::TapState& tap) {
     if (isKeyTap(tap)) record("escTap", true);
 }
 
-void Trace::tapDestroyed(const sim::TapState& tap) {
+void Trace::tapRemoved(const sim::TapState& tap) {
     if (isKeyTap(tap)) record("escTap", false);
 }
 

@@ -21,7 +21,7 @@ public:
 
     void tapped(const sim::TapState& tap, const sim::SimEvent& event, bool consumed) override;
     void tapCreated(const sim::TapState& tap) override;
-    void tapDestroyed(const sim::TapState& tap) override;
+    void tapRemoved(const sim::TapState& tap) override;
     void postedToHID(const sim::SimEvent& event) override;
     void postedToPid(const sim::SimEvent& event, int32_t pid) override;
     void delivered(const sim::SimEvent& event, std::optional<int32_t> pid) override;

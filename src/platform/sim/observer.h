@@ -20,7 +20,7 @@ public:
     virtual ~Observer() = default;
     virtual void tapped(const TapState& /*tap*/, const SimEvent& /*event*/, bool /*consumed*/) {}
     virtual void tapCreated(const TapState& /*tap*/) {}
-    virtual void tapDestroyed(const TapState& /*tap*/) {}
+    virtual void tapRemoved(const TapState& /*tap*/) {}
     virtual void postedToHID(const SimEvent& /*event*/) {}
     virtual void postedToPid(const SimEvent& /*event*/, int32_t /*pid*/) {}
     virtual void delivered(const SimEvent& /*event*/, std::optional<int32_t> /*pid*/) {}

@@ -20,13 +20,14 @@ public:
         if (state_->callbacksRunning > 0) ++owner_.context_.tapsDestroyedInOwnCallback;
         state_->alive = false;
         std::erase(owner_.taps_, state_);
-        owner_.context_.observer->tapDestroyed(*state_);
+        owner_.removed(*state_);
     }
     // Without the permission a tap cannot be switched back on, nor one whose port died with it.
     void enable(bool on) override { state_->enabled = on && owner_.context_.trusted && !state_->revoked; }
     bool isEnabled() const override { return state_->enabled; }
     std::unique_ptr<platform::RunLoopSource> createRunLoopSource(int /*order*/) override {
         auto source = std::make_shared<SourceState>();
+        source->onRemoved = [&owner = owner_, state = state_] { owner.removed(*state); };
         state_->source = source;
         return std::make_unique<SimRunLoopSource>(owner_.context_.ledger, std::move(source));
     }
@@ -75,6 +76,14 @@ std::unique_ptr<platform::EventTap> SimEvents::tapCreate(platform::TapLocation, 
         taps_.push_back(state);
     context_.observer->tapCreated(*state);
     return std::make_unique<SimTap>(*this, std::move(state));
+}
+
+// A tap is gone for whoever watches once it delivers nothing: when its source
+// leaves the run loop, which the program does at once, or when it is destroyed,
+// which may wait for the next turn of the main queue.
+void SimEvents::removed(TapState& tap) {
+    if (std::exchange(tap.removed, true)) return;
+    context_.observer->tapRemoved(tap);
 }
 
 std::unique_ptr<platform::EventSource> SimEvents::createSource(platform::EventSourceState) {

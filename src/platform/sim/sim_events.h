@@ -23,6 +23,8 @@ struct TapState {
     // Its port died with the permission: it never comes on again.
     bool revoked = false;
     int callbacksRunning = 0;
+    // Taken off the run loop or destroyed: it delivers nothing any more.
+    bool removed = false;
     std::weak_ptr<SourceState> source;
 };
 
@@ -68,6 +70,7 @@ public:
 
 private:
     class SimTap;
+    void removed(TapState& tap);
     std::unique_ptr<SimEvent> copy(const platform::Event& event) const;
     void input(std::unique_ptr<SimEvent> event);
     void drain();

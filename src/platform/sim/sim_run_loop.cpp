@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace qm::sim {
 
@@ -63,7 +64,9 @@ void SimRunLoop::addSource(platform::RunLoopSource& source, RunLoopMode mode) {
 }
 
 void SimRunLoop::removeSource(platform::RunLoopSource& source, RunLoopMode mode) {
-    static_cast<SimRunLoopSource&>(source).state().modes.erase(mode);
+    SourceState& state = static_cast<SimRunLoopSource&>(source).state();
+    state.modes.erase(mode);
+    if (state.modes.empty() && state.onRemoved) std::exchange(state.onRemoved, nullptr)();
 }
 
 void SimRunLoop::async(std::function<void()> block) {

@@ -21,6 +21,8 @@ using ModeSet = std::set<platform::RunLoopMode>;
 
 struct SourceState {
     ModeSet modes;
+    // Called once the source has left its last mode: what it feeds stops.
+    std::function<void()> onRemoved;
 };
 
 class SimRunLoopSource : public platform::RunLoopSource {
