@@ -198,5 +198,19 @@ TEST(StatusMenu, AfterQuitTheProgramIsGoneUntilItIsLaunchedAgain) {
     EXPECT_EQ(run.leftOver(), "");
 }
 
+// The alert's nested loop ends with the program; nothing answers it later,
+// and the permission poll it would have started never runs.
+TEST(StatusMenu, AQuitWhileTheAlertIsUpTakesTheAlertAlong) {
+    AppRun run;
+    run.then(kOnboarded + kLaunch + line(1, R"("menu": "quit")") + line(2, R"("answerAlert": "first")") +
+             line(3, R"("trusted": true)") + line(10, R"("end": true)"));
+    EXPECT_EQ(run.times("alert"), std::vector<double>{0.0});
+    EXPECT_EQ(run.values("quit"), std::vector<Json>{true});
+    EXPECT_TRUE(run.records("openURL").empty());
+    EXPECT_TRUE(run.records("enabled").empty());
+    EXPECT_FALSE(run.world().application().isAlertUp());
+    EXPECT_EQ(run.leftOver(), "");
+}
+
 }  // namespace
 }  // namespace qm::test

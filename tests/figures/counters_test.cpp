@@ -12,6 +12,7 @@
 #include "engine/scroll_controller.h"
 #include "platform/sim/world.h"
 #include "platform/value.h"
+#include "sanitized.h"
 
 namespace qm::test {
 namespace {
@@ -149,18 +150,6 @@ void gesture(Desktop& desktop, std::size_t i) {
             break;
     }
 }
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool sanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool sanitized = true;
-#else
-constexpr bool sanitized = false;
-#endif
-#else
-constexpr bool sanitized = false;
-#endif
 
 // Whole rounds of the four kinds, so that the counts below come out exact.
 // The sanitizers make a gesture about a hundred times dearer, so their builds

@@ -138,6 +138,26 @@ TEST(ScenarioRejection, LineNumbersCountBlankAndCommentLines) {
     expectRejected(line(2, R"("end": true)") + "# later\n" + line(1, R"("end": true)"), 3, "back in time");
 }
 
+// At the bounds every sum and difference the program makes of coordinates is
+// still a number, so no field of the trace can overflow to null.
+TEST(ScenarioRejection, CoordinatesAtTheirBoundsGiveATraceOfNumbers) {
+    const std::string scenario =
+        line(0, R"("screens": [[-1000000000, -1000000000, 1000000000, 1000000000]])") +
+        line(
+            0,
+            R"("window": {"id": 2, "pid": 501, "layer": 0, "bounds": [-1000000000, -1000000000, 1000000000, 1000000000]})") +
+        launchedInEditor() + line(1, R"("move": [1000000000, -1000000000])") + line(1, R"("down": "middle")") +
+        line(1.1, R"("up": "middle")") + line(1.2, R"("move": [-1000000000, 1000000000])") + line(2, R"("key": 53)");
+    const CliResult result = runCli({"run"}, scenario);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\"marker\": {\"frame\""), std::string::npos);
+    EXPECT_NE(result.out.find("\"scroll\""), std::string::npos);
+    // The marker taken down is the one null the trace may hold.
+    std::string rest = result.out;
+    for (std::size_t at; (at = rest.find("\"marker\": null")) != std::string::npos;) rest.erase(at, 15);
+    EXPECT_EQ(rest.find("null"), std::string::npos) << result.out;
+}
+
 // The parser would stop at the NUL and take the line for complete.
 TEST(ScenarioRejection, ANulByteInsideALineIsRefused) {
     expectRejected(launchedInEditor() + R"({"at": 1, "end": true})" + '\0' + R"({"at": 0, "jump": 1})" + "\n", 6,
