@@ -70,6 +70,35 @@ void BM_PassedLeftPress(benchmark::State& state) {
 }
 BENCHMARK(BM_PassedLeftPress);
 
+// The floor under BM_PassedLeftPress: the same left press through the same
+// delivery to a tap whose callback hands it straight back.
+qm::platform::Event* passEverything(qm::platform::EventType, qm::platform::Event* event, void*) {
+    return event;
+}
+
+void BM_EmptyTapCallback(benchmark::State& state) {
+    Desktop desktop;
+    auto tap =
+        desktop.world.events().tapCreate(qm::platform::TapLocation::session, qm::platform::TapPlacement::headInsert,
+                                         qm::platform::TapOptions::defaultFilter,
+                                         qm::platform::eventMaskBit(et::leftMouseDown), &passEverything, nullptr);
+    std::shared_ptr<qm::sim::TapState> empty;
+    for (const auto& candidate : desktop.world.events().taps())
+        if (candidate->callback == &passEverything) empty = candidate;
+    if (!empty) {
+        state.SkipWithError("the empty tap could not be installed");
+        return;
+    }
+    qm::sim::SimEvent press(desktop.ledger, et::leftMouseDown, anchor);
+    press.setIntegerValueField(field::mouseButtonNumber, qm::platform::mouse_button::left);
+    for (auto _ : state) {
+        qm::platform::Event* result = empty->callback(et::leftMouseDown, &press, empty->userInfo);
+        if (result != &press) state.SkipWithError("the left press was not passed");
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_EmptyTapCallback);
+
 // One iteration is a whole session from idle and back: the middle press that
 // starts it (frontmost lookup, exclusion check, pointer read, marker window,
 // window-list walk, stepping timer) plus a tap-disabled notice that ends it,
@@ -125,6 +154,23 @@ void BM_SteppingTick(benchmark::State& state) {
     if (desktop.controller().state() != qm::ScrollState::locked) state.SkipWithError("the session ended");
 }
 BENCHMARK(BM_SteppingTick);
+
+// The floor under BM_SteppingTick: one pixel scroll event made and posted
+// through the same simulated event stream (the copy, the pass by the taps and
+// the delivery), with no clock, timer or stepping around it.
+void BM_BareScrollPost(benchmark::State& state) {
+    Desktop desktop;
+    auto& events = desktop.world.events();
+    const auto source = events.createSource(qm::platform::EventSourceState::hidSystem);
+    for (auto _ : state) {
+        auto event = events.createScrollWheelEvent2(source.get(), qm::platform::ScrollUnit::pixel, 2, -19, 0, 0);
+        events.post(qm::platform::TapLocation::hid, *event);
+    }
+    // A post makes two events: the one built here and the stream's copy.
+    if (desktop.world.ledger().createdCount(qm::sim::Ledger::event) < 2 * static_cast<std::size_t>(state.iterations()))
+        state.SkipWithError("an event was not posted");
+}
+BENCHMARK(BM_BareScrollPost);
 
 // A middle press on a link in a browser: the frontmost lookup, the exclusion
 // check, the accessibility walk from the hit element up three levels to the

@@ -39,8 +39,12 @@ inline std::string joined(const std::vector<std::string>& lines, std::size_t cou
     return text;
 }
 
-inline bool finite(const platform::Rect& r) {
-    return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) && std::isfinite(r.height);
+// Coordinates and sizes are bounded, so that every number the trace derives from them is one.
+inline bool bounded(double x) {
+    return std::fabs(x) <= 1e9;
+}
+inline bool bounded(const platform::Rect& r) {
+    return bounded(r.x) && bounded(r.y) && bounded(r.width) && bounded(r.height) && r.width >= 0 && r.height >= 0;
 }
 
 // What the runner relies on without checking again.
@@ -49,16 +53,14 @@ inline void checkAction(const tools::Action& action) {
         [](const auto& a) {
             using A = std::decay_t<decltype(a)>;
             if constexpr (std::is_same_v<A, tools::action::Screens>) {
-                for (const auto& frame : a.frames)
-                    check(finite(frame) && frame.width >= 0 && frame.height >= 0, "a screen is a finite, upright rect");
+                for (const auto& frame : a.frames) check(bounded(frame), "a screen is a bounded, upright rect");
             } else if constexpr (std::is_same_v<A, tools::action::Window>) {
                 check(a.id >= 0, "a window id is not negative");
-                check(finite(a.bounds) && a.bounds.width >= 0 && a.bounds.height >= 0,
-                      "window bounds are a finite, upright rect");
+                check(bounded(a.bounds), "window bounds are a bounded, upright rect");
             } else if constexpr (std::is_same_v<A, tools::action::Ax>) {
-                check(finite(a.region.bounds) && !a.region.roles.empty(), "an ax region has finite bounds and roles");
+                check(bounded(a.region.bounds) && !a.region.roles.empty(), "an ax region has bounded bounds and roles");
             } else if constexpr (std::is_same_v<A, tools::action::Move>) {
-                check(std::isfinite(a.to.x) && std::isfinite(a.to.y), "a move goes to a finite point");
+                check(bounded(a.to.x) && bounded(a.to.y), "a move goes to a bounded point");
             } else if constexpr (std::is_same_v<A, tools::action::Button>) {
                 check(a.button <= 31, "a button number is at most 31");
             } else if constexpr (std::is_same_v<A, tools::action::Key>) {
@@ -105,6 +107,7 @@ inline void checkScenarioInput(std::string_view data) {
         for (std::size_t i = 0; i < scenario.size(); ++i) {
             check(scenario[i].line == counted[i], "each step carries its own line number");
             check(scenario[i].at >= previous, "steps are in time order");
+            check(scenario[i].at <= 86'400'000'000, "steps lie within a day");
             previous = scenario[i].at;
             checkAction(scenario[i].action);
         }

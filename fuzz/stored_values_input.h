@@ -40,16 +40,16 @@ inline bool shallow(std::string_view text) {
 }
 
 // Any input is a stored value: JSON when it parses, otherwise the text as a string.
-inline tools::Json storedJson(std::string_view data) {
+inline tools::ParsedJson storedJson(std::string_view data) {
     if (shallow(data)) {
-        tools::Json json = tools::Json::parse(data.begin(), data.end(), nullptr, false);
+        tools::ParsedJson json = tools::ParsedJson::parse(data.begin(), data.end(), nullptr, false);
         if (!json.is_discarded()) return json;
     }
-    return tools::Json(std::string(data));
+    return tools::ParsedJson(std::string(data));
 }
 
 // What the stored list must read as: its strings when it is an array of strings.
-inline std::optional<std::set<std::string>> readableIDs(const tools::Json& json) {
+inline std::optional<std::set<std::string>> readableIDs(const tools::ParsedJson& json) {
     if (!json.is_array()) return std::nullopt;
     std::set<std::string> ids;
     for (const auto& element : json) {
@@ -59,7 +59,7 @@ inline std::optional<std::set<std::string>> readableIDs(const tools::Json& json)
     return ids;
 }
 
-inline bool expectedBool(const tools::Json& json) {
+inline bool expectedBool(const tools::ParsedJson& json) {
     if (json.is_boolean()) return json.get<bool>();
     if (json.is_number_float()) return json.get<double>() != 0;
     if (json.is_number()) return json != 0;
@@ -97,7 +97,7 @@ inline void checkStoredValuesInput(std::string_view data) {
     using namespace stored_values_detail;
     check(sim::stringBoolValue(data) == readsTrue(data), "a string reads as a boolean as documented");
 
-    const tools::Json json = storedJson(data);
+    const tools::ParsedJson json = storedJson(data);
     const platform::Value value = tools::toValue(json);
     const bool onboarded = expectedBool(json);
     const std::optional<std::set<std::string>> readable = readableIDs(json);

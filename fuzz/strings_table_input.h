@@ -54,6 +54,25 @@ inline std::size_t utf8Character(std::string_view text, uint32_t& code) {
     return length;
 }
 
+inline bool wellFormedUtf8(std::string_view text) {
+    uint32_t code = 0;
+    for (std::size_t pos = 0, length = 0; pos < text.size(); pos += length)
+        if ((length = utf8Character(text.substr(pos), code)) == 0) return false;
+    return true;
+}
+
+// The text with each byte that starts no character replaced by U+FFFD.
+inline std::string replacingStrayBytes(std::string_view text) {
+    std::string out;
+    uint32_t code = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t length = utf8Character(text.substr(pos), code);
+        out += length ? text.substr(pos, length) : "\xEF\xBF\xBD";
+        pos += length ? length : 1;
+    }
+    return out;
+}
+
 // Every escape the format has, chosen from the text itself: the parser must
 // undo exactly what this writer does.
 inline std::string escaped(std::string_view text) {
@@ -92,19 +111,24 @@ inline std::string escaped(std::string_view text) {
 // Entries taken from the text, separated by ';' and split at the first '='.
 inline void checkWrittenEntries(std::string_view data) {
     std::map<std::string, std::string, std::less<>> entries;
+    std::size_t repeats = 0;
     std::string written;
     for (std::size_t start = 0; start <= data.size();) {
         const std::size_t end = std::min(data.find(';', start), data.size());
         const std::string_view entry = data.substr(start, end - start);
         const std::size_t split = std::min(entry.find('='), entry.size());
-        const std::string_view key = entry.substr(0, split);
-        const std::string_view value = entry.substr(std::min(split + 1, entry.size()));
-        entries.insert_or_assign(std::string(key), std::string(value));
+        // Bytes that are not UTF-8 have a test of their own, in the text as it stands.
+        const std::string key = replacingStrayBytes(entry.substr(0, split));
+        const std::string value = replacingStrayBytes(entry.substr(std::min(split + 1, entry.size())));
+        repeats += !entries.insert_or_assign(key, value).second;
         written += escaped(key) + (start % 2 ? " = " : "=") + escaped(value) + (start % 3 ? ";\n" : "; /* */ // x\n");
         start = end + 1;
     }
     const sim::StringsTable table = sim::parseStringsTable(written);
-    check(table.problems.empty(), "a table of escaped entries reads without a problem");
+    check(table.problems.size() + table.unreported == repeats, "a table of escaped entries reads without a fault");
+    for (const auto& problem : table.problems)
+        check(problem.find(" is defined again (before on line ") != std::string::npos,
+              "the only problem of escaped entries is a key written twice");
     check(table.entries == entries, "escapes read back as the characters written");
 }
 
@@ -120,6 +144,11 @@ inline void checkStringsTableInput(std::string_view data) {
 
     const long lines = static_cast<long>(std::count(data.begin(), data.end(), '\n')) + 1;
     for (const auto& problem : table.problems) check(wellFormedProblem(problem, lines), "a problem names a line");
+    check(table.problems.size() <= sim::reportedProblems &&
+              (table.unreported == 0 || table.problems.size() == sim::reportedProblems),
+          "problems beyond the first ones are only counted");
+    for (const auto& [key, value] : table.entries)
+        check(wellFormedUtf8(key) && wellFormedUtf8(value), "entries are UTF-8, whatever the bytes read");
     if (data.starts_with("\xFF\xFE") || data.starts_with("\xFE\xFF"))
         check(table.entries.empty() && table.problems.size() == 1, "a UTF-16 table is refused whole");
 

@@ -1,11 +1,21 @@
 #include "scenario_harness.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
 #include "tools/strings_loading.h"
+#include "tools/trace.h"
 
 namespace qm::test {
 
 ScenarioRun::ScenarioRun(const std::string& scenario) : runner_(out_, sim::parseStringsTable(tools::shippedStrings())) {
     runner_.trace().setListener([this](const Json& record) {
+        // A record missing from the list is missing from run --help and from docs/scenarios.md too.
+        static const std::vector<std::string> names = tools::recordNames();
+        for (const auto& [key, value] : record.items())
+            if (key != "t" && std::find(names.begin(), names.end(), key) == names.end())
+                ADD_FAILURE() << "a record not among recordNames(): " << key;
         records_.push_back(record);
         if (watch) watch(record);
     });

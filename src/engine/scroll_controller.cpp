@@ -117,7 +117,7 @@ void ScrollController::handleMiddlePress() {
     if (bundleID && kWebAppBundleIDs().contains(*bundleID) && isLinkAt(p)) {
         // A session whose release was lost must not go on stepping, with its
         // marker up, behind the link click: nothing would ever end it.
-        exitScroll();
+        if (state_ == ScrollState::pressed) exitScroll();
         postSyntheticMiddleClick(p);
         setState(ScrollState::swallowUp);
         return;

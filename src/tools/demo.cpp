@@ -18,6 +18,8 @@ namespace {
 struct Phase {
     const char* title;
     const char* scenario;
+    // What the plot calls the stretch of scrolling this phase makes, if any.
+    const char* plotLabel = nullptr;
 };
 
 // Two editors, a browser with a link and a virtual machine, side by side.
@@ -38,7 +40,8 @@ const Phase phases[] = {
 {"at": 1.2, "move": [400, 420]}
 {"at": 1.6, "move": [400, 550]}
 {"at": 2.2, "move": [400, 200]}
-{"at": 2.6, "up": "middle"})"},
+{"at": 2.6, "up": "middle"})",
+     "hold and drag"},
     {"Click to lock: a middle click without moving, the pointer steered 180 points right and out "
      "of TextEdit's window, then Escape",
      R"({"at": 3, "move": [700, 400]}
@@ -46,19 +49,24 @@ const Phase phases[] = {
 {"at": 3.05, "up": "middle"}
 {"at": 3.3, "move": [880, 400]}
 {"at": 3.8, "move": [960, 400]}
-{"at": 4.4, "key": 53})"},
+{"at": 4.4, "key": 53})",
+     "click to lock"},
     {"A link in a web application: Safari frontmost, a middle click on a link",
      R"({"at": 5, "frontmost": {"bundle": "com.apple.Safari", "name": "Safari", "pid": 502}}
 {"at": 5, "move": [1050, 110]}
 {"at": 5, "down": "middle"}
 {"at": 5.1, "up": "middle"})"},
-    {"An excluded application: VMware Fusion frontmost keeps its own middle click",
+    {"An excluded application: VMware Fusion (pid 503) frontmost, its virtual machine's window under the "
+     "pointer, keeps its own middle click",
      R"({"at": 6, "frontmost": {"bundle": "com.vmware.fusion", "name": "VMware Fusion", "pid": 503}}
+{"at": 6, "window": {"id": 3, "pid": 503, "layer": 0, "bounds": [100, 100, 700, 500]}}
 {"at": 6, "move": [300, 300]}
 {"at": 6, "down": "middle"}
 {"at": 6.1, "up": "middle"})"},
-    {"The status menu: with TextEdit frontmost the user excludes it, then switches the engine off",
+    {"The status menu: TextEdit back in front, the virtual machine's window closed; the user excludes "
+     "TextEdit, then switches the engine off",
      R"({"at": 7, "frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501}}
+{"at": 7, "closeWindow": 3}
 {"at": 7, "menu": "toggleExcludeCurrentApp"}
 {"at": 7.5, "menu": "toggleEnabled"}
 {"at": 8, "menu": "open"})"},
@@ -103,27 +111,33 @@ public:
         if (record.contains("scroll")) {
             const Json& s = record["scroll"];
             samples_.push_back({t, s["wheel1"].get<int>(), s["wheel2"].get<int>()});
-            ++scrolls_;
+            if (scrolls_++ == 0) firstScroll_ = t;
+            lastScroll_ = t;
             wheel1_ += s["wheel1"].get<int>();
             wheel2_ += s["wheel2"].get<int>();
             if (s["route"] == "pid") ++toPid_;
             return;
         }
         const std::string line = sentence(record);
-        if (!line.empty()) out_ << "  " << std::fixed << std::setprecision(2) << t << " s  " << line << '\n';
+        // Wide enough for times up to 999.99 s, so that the column stays straight.
+        if (!line.empty())
+            out_ << "  " << std::fixed << std::setprecision(2) << std::setw(6) << t << " s  " << line << '\n';
     }
 
-    void endPhase() {
+    // Sums up the phase's scrolling, and marks its stretch on the plot when it has a label.
+    void endPhase(const char* plotLabel) {
         if (scrolls_ > 0) {
-            out_ << "         " << scrolls_ << " scroll events posted, " << wheel1_ << " px vertically and " << wheel2_
-                 << " px horizontally";
+            out_ << std::string(12, ' ') << scrolls_ << " scroll events posted, " << wheel1_ << " px vertically and "
+                 << wheel2_ << " px horizontally";
             if (toPid_ > 0) out_ << "; " << toPid_ << " of them addressed to the target process at the anchor";
             out_ << ".\n";
+            if (plotLabel) stretches_.push_back({firstScroll_, lastScroll_, plotLabel});
         }
         scrolls_ = toPid_ = wheel1_ = wheel2_ = 0;
     }
 
     const std::vector<ScrollSample>& samples() const { return samples_; }
+    const std::vector<PlotStretch>& stretches() const { return stretches_; }
 
 private:
     static std::string sentence(const Json& r) {
@@ -164,71 +178,135 @@ private:
 
     std::ostream& out_;
     std::vector<ScrollSample> samples_;
+    std::vector<PlotStretch> stretches_;
     int scrolls_ = 0, toPid_ = 0, wheel1_ = 0, wheel2_ = 0;
+    double firstScroll_ = 0, lastScroll_ = 0;
+};
+
+// Runs scenario text on the runner and keeps it, so that the whole demo can
+// be written out as one scenario that `run` replays.
+class Script {
+public:
+    explicit Script(Runner& runner) : runner_(runner) {}
+
+    void comment(const std::string& text) { text_ += "# " + text + "\n"; }
+    void play(const std::string& lines) {
+        std::istringstream in(lines);
+        runner_.run(parseScenario(in));
+        text_ += lines + "\n";
+    }
+    const std::string& text() const { return text_; }
+
+private:
+    Runner& runner_;
+    std::string text_;
 };
 
 // Shows the onboarding from the menu and pictures each of its pages on the way through.
-std::vector<std::pair<std::string, std::string>> walkOnboarding(Runner& runner, const std::string& dir) {
-    const auto run = [&](const std::string& line) {
-        std::istringstream text(line);
-        runner.run(parseScenario(text));
-    };
+std::vector<std::pair<std::string, std::string>> walkOnboarding(Script& script, Runner& runner,
+                                                                const std::filesystem::path& dir) {
     std::vector<std::pair<std::string, std::string>> pictures;
-    run(R"({"at": 9, "menu": "showOnboarding"})");
+    script.play(R"({"at": 9, "menu": "showOnboarding"})");
     for (int step = 0; step < 3; ++step) {
         const std::string name = "onboarding-step" + std::to_string(step + 1) + ".png";
         for (sim::SimWindow* window : runner.world().windows().visibleWindows())
             if (window->host())
-                pictures.emplace_back(name, cairo::writePagePicture((std::filesystem::path(dir) / name).string(),
-                                                                    window->host()->tree(), {460, 420}, 2));
-        run(R"({"at": )" + std::to_string(10 + step) + R"(, "onboarding": ")" + (step < 2 ? "next" : "done") + R"("})");
+                pictures.emplace_back(
+                    name, cairo::writePagePicture((dir / name).string(), window->host()->tree(), {460, 420}, 2));
+        script.play(R"({"at": )" + std::to_string(10 + step) + R"(, "onboarding": ")" + (step < 2 ? "next" : "done") +
+                    R"("})");
     }
     return pictures;
 }
 
+// Writes text to a file; empty on success, otherwise what went wrong.
+std::string writeFile(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    file.close();
+    return file ? std::string() : "cannot write " + path.string();
+}
+
+// What the demo leaves in its directory: each file, or what went wrong with it.
+using Written = std::vector<std::pair<std::string, std::string>>;
+
+// What running the phases leaves: the scenario as played, and the pictures taken on the way.
+struct Played {
+    std::string scenario;
+    Written pictures;
+};
+
+// Runs the phases with the trace going to traceFile and tells them on story.
+Played runPhases(std::ostream& traceFile, std::ostream& story, Narrator& narrator, const std::filesystem::path& dir) {
+    Played played;
+    Runner runner(traceFile, sim::parseStringsTable(shippedStrings()));
+    runner.trace().setListener([&](const Json& record) { narrator.hear(record); });
+    Script script(runner);
+    story << "Quillmere in a simulated desktop of one 1440 x 900 display.\n";
+    for (const Phase& phase : phases) {
+        story << '\n' << phase.title << ":\n";
+        script.comment(phase.title);
+        script.play(phase.scenario);
+        narrator.endPhase(phase.plotLabel);
+    }
+    // The menu as it was last opened; none when nothing ran, the trace failing from the start.
+    if (const sim::SimStatusItem* item = runner.world().statusBar().item())
+        played.pictures.emplace_back("status-menu.png",
+                                     writeMenuPicture((dir / "status-menu.png").string(), *item->menu()));
+    const char* onboardingTitle =
+        "Getting Started, chosen from the menu: the onboarding's three pages, Next, Next and Done";
+    story << '\n' << onboardingTitle << ":\n";
+    script.comment(onboardingTitle);
+    for (auto& picture : walkOnboarding(script, runner, dir)) played.pictures.push_back(std::move(picture));
+    played.scenario = script.text();
+    return played;
+}
+
 }  // namespace
 
-int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
+int runDemo(const std::string& dirName, std::ostream& out, std::ostream& err) {
+    const std::filesystem::path dir(dirName);
     std::error_code error;
     std::filesystem::create_directories(dir, error);
     if (error) {
-        err << "quillmere-sim: cannot create " << dir << ": " << error.message() << '\n';
+        err << "quillmere-sim: cannot create " << dirName << ": " << error.message() << '\n';
         return 2;
     }
-    std::ofstream traceFile(std::filesystem::path(dir) / "trace.jsonl");
-    Narrator narrator(out);
-    const auto path = [&](const char* name) { return (std::filesystem::path(dir) / name).string(); };
-    std::vector<std::pair<std::string, std::string>> pictures;
-    {
-        Runner runner(traceFile, sim::parseStringsTable(shippedStrings()));
-        runner.trace().setListener([&](const Json& record) { narrator.hear(record); });
-        out << "Quillmere in a simulated desktop of one 1440 x 900 display.\n";
-        for (const Phase& phase : phases) {
-            out << '\n' << phase.title << ":\n";
-            std::istringstream text(phase.scenario);
-            runner.run(parseScenario(text));
-            narrator.endPhase();
-        }
-        // The menu as it was last opened.
-        pictures.emplace_back("status-menu.png",
-                              writeMenuPicture(path("status-menu.png"), *runner.world().statusBar().item()->menu()));
-        out << "\nGetting Started, chosen from the menu: the onboarding's three pages, Next, Next and Done:\n";
-        for (auto& picture : walkOnboarding(runner, dir)) pictures.push_back(std::move(picture));
+    const std::string tracePath = (dir / "trace.jsonl").string();
+    std::ofstream traceFile(tracePath, std::ios::binary);
+    if (!traceFile) {
+        err << "quillmere-sim: cannot write " << tracePath << '\n';
+        return 1;
     }
-    pictures.emplace_back("marker.png", writeMarkerPicture(path("marker.png"), 1));
-    pictures.emplace_back("marker-enlarged.png", writeMarkerPicture(path("marker-enlarged.png"), 8));
-    pictures.emplace_back("scroll-plot.png", writeScrollPlot(path("scroll-plot.png"), narrator.samples()));
+    std::ostringstream story;
+    Narrator narrator(story);
+    const Played played = runPhases(traceFile, story, narrator, dir);
+    traceFile.close();
 
-    out << "\nPictures and the full trace in " << dir << ":\n";
-    for (const auto& [name, problem] : pictures) {
+    Written written{{"story.txt", writeFile(dir / "story.txt", story.str())},
+                    {"scenario.jsonl", writeFile(dir / "scenario.jsonl", played.scenario)},
+                    {"trace.jsonl", traceFile ? "" : "cannot write " + tracePath},
+                    {"marker.png", writeMarkerPicture((dir / "marker.png").string(), 1)},
+                    {"marker-enlarged.png", writeMarkerPicture((dir / "marker-enlarged.png").string(), 8)},
+                    {"scroll-plot.png",
+                     writeScrollPlot((dir / "scroll-plot.png").string(), narrator.samples(), narrator.stretches())}};
+    written.insert(written.end(), played.pictures.begin(), played.pictures.end());
+
+    out << story.str() << "\nThe story, the scenario, its trace and pictures in " << dirName << ":\n";
+    int status = 0;
+    for (const auto& [name, problem] : written) {
         if (!problem.empty()) {
             err << "quillmere-sim: " << problem << '\n';
-            return 2;
+            status = 1;
+        } else {
+            out << "  " << name << '\n';
         }
-        out << "  " << name << '\n';
     }
-    out << "  trace.jsonl\n";
-    return 0;
+    if (!out.flush()) {
+        err << "quillmere-sim: cannot write the story to standard output\n";
+        status = 1;
+    }
+    return status;
 }
 
 }  // namespace qm::tools

@@ -2,28 +2,71 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
+#include <vector>
 
 namespace qm::tools {
 
 using platform::Value;
 
-Value toValue(const Json& json) {
+namespace {
+
+// A key as a message shows it: quoted, in ASCII so that it can be cut anywhere, and short.
+std::string shownKey(const std::string& key) {
+    std::string text = ParsedJson(key).dump(-1, ' ', true);
+    constexpr std::size_t longest = 60;
+    if (text.size() > longest) text = text.substr(0, longest - 4) + "...\"";
+    return text;
+}
+
+}  // namespace
+
+ParsedJson parseJson(std::string_view text) {
+    // The parser would take a NUL byte for the end of the text.
+    if (const auto nul = text.find('\0'); nul != std::string_view::npos)
+        throw JsonFault("a NUL byte at byte " + std::to_string(nul + 1));
+    // The keys of each object being read, the innermost last.
+    std::vector<std::unordered_set<std::string>> open;
+    const ParsedJson::parser_callback_t noRepeats = [&](int, ParsedJson::parse_event_t event, ParsedJson& parsed) {
+        using Event = ParsedJson::parse_event_t;
+        if (event == Event::object_start) {
+            open.emplace_back();
+        } else if (event == Event::object_end) {
+            open.pop_back();
+        } else if (event == Event::key && !open.back().insert(parsed.get<std::string>()).second) {
+            throw JsonFault("the key " + shownKey(parsed.get<std::string>()) + " appears twice in one object");
+        }
+        return true;
+    };
+    try {
+        return ParsedJson::parse(text, noRepeats);
+    } catch (const ParsedJson::parse_error& e) {
+        throw JsonFault("not valid JSON (at byte " + std::to_string(e.byte) + ")");
+    } catch (const ParsedJson::exception& e) {
+        // Numbers beyond a double's range, and the like.
+        const std::string what = e.what();
+        throw JsonFault("not usable JSON: " + what.substr(what.find(']') + 2));
+    }
+}
+
+Value toValue(const ParsedJson& json) {
+    using Type = ParsedJson::value_t;
     switch (json.type()) {
-        case Json::value_t::boolean: return Value(json.get<bool>());
-        case Json::value_t::number_integer: return Value(json.get<int64_t>());
-        case Json::value_t::number_unsigned: {
+        case Type::boolean: return Value(json.get<bool>());
+        case Type::number_integer: return Value(json.get<int64_t>());
+        case Type::number_unsigned: {
             const auto u = json.get<uint64_t>();
             if (u <= static_cast<uint64_t>(INT64_MAX)) return Value(static_cast<int64_t>(u));
             return Value(static_cast<double>(u));
         }
-        case Json::value_t::number_float: return Value(json.get<double>());
-        case Json::value_t::string: return Value(json.get<std::string>());
-        case Json::value_t::array: {
+        case Type::number_float: return Value(json.get<double>());
+        case Type::string: return Value(json.get<std::string>());
+        case Type::array: {
             Value::Array array;
             for (const auto& element : json) array.push_back(toValue(element));
             return Value(std::move(array));
         }
-        case Json::value_t::object: {
+        case Type::object: {
             Value::Dictionary dict;
             for (const auto& [key, element] : json.items()) dict.emplace_back(key, toValue(element));
             return Value(std::move(dict));

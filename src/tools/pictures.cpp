@@ -81,6 +81,17 @@ void drawSeries(cairo_t* cr, const PlotArea& area, const std::vector<ScrollSampl
     cairo_stroke(cr);
 }
 
+void drawStretches(cairo_t* cr, const PlotArea& area, const std::vector<PlotStretch>& stretches) {
+    for (const PlotStretch& stretch : stretches) {
+        const double left = area.x(stretch.from), right = area.x(stretch.to);
+        cairo_set_source_rgb(cr, 0.93, 0.95, 0.98);
+        cairo_rectangle(cr, left, area.top, std::max(right - left, 1.0), area.height);
+        cairo_fill(cr);
+        cairo_set_source_rgb(cr, 0.30, 0.30, 0.30);
+        text(cr, stretch.label, (left + right) / 2, area.top + 12, 12, true);
+    }
+}
+
 // The width of a line of text in the picture's font.
 double textWidth(cairo_t* cr, const std::string& string, double size) {
     return TextLayout(cr, string, views::Font::system(size), std::nullopt).size().width;
@@ -105,7 +116,8 @@ std::string writeMarkerPicture(const std::string& path, double scale) {
     return save(surface.get(), path);
 }
 
-std::string writeScrollPlot(const std::string& path, const std::vector<ScrollSample>& samples) {
+std::string writeScrollPlot(const std::string& path, const std::vector<ScrollSample>& samples,
+                            const std::vector<PlotStretch>& stretches) {
     constexpr int width = 960, height = 420;
     Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     Context cr(cairo_create(surface.get()));
@@ -121,6 +133,7 @@ std::string writeScrollPlot(const std::string& path, const std::vector<ScrollSam
     cairo_set_source_rgb(cr.get(), 0.1, 0.1, 0.1);
     text(cr.get(), "Wheel amounts of each posted scroll event, in pixels", area.left, 24, 15, false,
          views::FontWeight::semibold);
+    drawStretches(cr.get(), area, stretches);
     drawAxes(cr.get(), area);
     drawSeries(cr.get(), area, samples, true);
     drawSeries(cr.get(), area, samples, false);

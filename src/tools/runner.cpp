@@ -23,7 +23,12 @@ void Runner::shutDown() {
 void Runner::run(const Scenario& scenario) {
     scenario_ = &scenario;
     next_ = 0;
-    while (next_ < scenario.size()) step();
+    // Once the trace cannot be written, nobody can see what the rest would do.
+    while (next_ < scenario.size() && !trace_.failed()) {
+        step();
+        // Out here every callback of the program has returned, so it can end.
+        if (program_ && world_.application().terminated()) shutDown();
+    }
     scenario_ = nullptr;
 }
 
@@ -34,7 +39,7 @@ void Runner::step() {
 }
 
 platform::ModalResponse Runner::runModal() {
-    while (scenario_ && next_ < scenario_->size()) {
+    while (scenario_ && next_ < scenario_->size() && !trace_.failed()) {
         const Step& current = (*scenario_)[next_];
         if (const auto* answer = std::get_if<action::AnswerAlert>(&current.action)) {
             ++next_;
@@ -42,6 +47,8 @@ platform::ModalResponse Runner::runModal() {
             return answer->first ? platform::alertFirstButtonReturn : platform::alertSecondButtonReturn;
         }
         step();
+        // A program that quits takes its alert with it.
+        if (world_.application().terminated()) return platform::modalResponseAbort;
     }
     // The scenario ended with the alert up: nothing after its last line is traced.
     world_.setObserver(nullptr);

@@ -19,7 +19,8 @@ public:
     ~Runner();
 
     // Runs the steps in order. Steps may be run in several portions, each
-    // carrying on from the time the last one reached.
+    // carrying on from the time the last one reached. A program that quits
+    // ends there, and a later launch starts it again.
     void run(const Scenario& scenario);
     // Ends the program, as the system does when it quits; the world stays.
     void shutDown();

@@ -1,9 +1,11 @@
 #include "tools/scenario.h"
 
+#include <cerrno>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <map>
+#include <system_error>
 
 #include "tools/json_values.h"
 
@@ -12,6 +14,12 @@ namespace qm::tools {
 namespace {
 
 constexpr int maxNesting = 32;
+// A day of virtual time: enough for any session, and a bound on the ticks a
+// scenario can ask for (a locked day is 4.32 million).
+constexpr double latestSeconds = 86'400;
+// Far beyond any arrangement of displays, and small enough that sums and
+// differences of coordinates stay exact and finite in the trace.
+constexpr double farthestPoint = 1e9;
 
 // A fault in the line being read; the caller adds the line number.
 struct Fault : std::runtime_error {
@@ -22,14 +30,24 @@ std::string quoted(const std::string& text) {
     return "'" + text + "'";
 }
 
-double toNumber(const Json& json, const std::string& what) {
+double toNumber(const ParsedJson& json, const std::string& what, double min, double max) {
     if (!json.is_number()) throw Fault(what + " must be a number");
     const double x = json.get<double>();
-    if (!std::isfinite(x)) throw Fault(what + " must be finite");
+    if (!(x >= min && x <= max))
+        throw Fault(what + " must be between " + std::to_string(std::llround(min)) + " and " +
+                    std::to_string(std::llround(max)));
     return x;
 }
 
-int64_t toInteger(const Json& json, const std::string& what, int64_t min, int64_t max) {
+double toCoordinate(const ParsedJson& json, const std::string& what) {
+    return toNumber(json, what, -farthestPoint, farthestPoint);
+}
+
+double toSize(const ParsedJson& json, const std::string& what) {
+    return toNumber(json, what, 0, farthestPoint);
+}
+
+int64_t toInteger(const ParsedJson& json, const std::string& what, int64_t min, int64_t max) {
     if (!json.is_number_integer()) throw Fault(what + " must be a whole number");
     if (json.is_number_unsigned() && json.get<uint64_t>() > static_cast<uint64_t>(max))
         throw Fault(what + " must be at most " + std::to_string(max));
@@ -39,41 +57,39 @@ int64_t toInteger(const Json& json, const std::string& what, int64_t min, int64_
     return n;
 }
 
-int32_t toPID(const Json& json) {
+int32_t toPID(const ParsedJson& json) {
     return static_cast<int32_t>(
         toInteger(json, "pid", std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-platform::Rect toRect(const Json& json, const std::string& what) {
+platform::Rect toRect(const ParsedJson& json, const std::string& what) {
     if (!json.is_array() || json.size() != 4) throw Fault(what + " must be [x, y, w, h]");
-    const platform::Rect r{toNumber(json[0], what), toNumber(json[1], what), toNumber(json[2], what),
-                           toNumber(json[3], what)};
-    if (r.width < 0 || r.height < 0) throw Fault(what + " must not have a negative width or height");
-    return r;
+    return {toCoordinate(json[0], what + " x"), toCoordinate(json[1], what + " y"), toSize(json[2], what + " width"),
+            toSize(json[3], what + " height")};
 }
 
-platform::Point toPoint(const Json& json, const std::string& what) {
+platform::Point toPoint(const ParsedJson& json, const std::string& what) {
     if (!json.is_array() || json.size() != 2) throw Fault(what + " must be [x, y]");
-    return {toNumber(json[0], what), toNumber(json[1], what)};
+    return {toCoordinate(json[0], what + " x"), toCoordinate(json[1], what + " y")};
 }
 
-bool toBool(const Json& json, const std::string& what) {
+bool toBool(const ParsedJson& json, const std::string& what) {
     if (!json.is_boolean()) throw Fault(what + " must be true or false");
     return json.get<bool>();
 }
 
-void requireTrue(const Json& json, const std::string& what) {
+void requireTrue(const ParsedJson& json, const std::string& what) {
     if (json != true) throw Fault(what + " must be true");
 }
 
-std::optional<std::string> optionalString(const Json& object, const char* key) {
+std::optional<std::string> optionalString(const ParsedJson& object, const char* key) {
     const auto it = object.find(key);
     if (it == object.end() || it->is_null()) return std::nullopt;
     if (!it->is_string()) throw Fault(std::string(key) + " must be a string or null");
     return it->get<std::string>();
 }
 
-void onlyKeys(const Json& object, std::initializer_list<const char*> allowed, const std::string& what) {
+void onlyKeys(const ParsedJson& object, std::initializer_list<const char*> allowed, const std::string& what) {
     for (const auto& [key, value] : object.items()) {
         bool known = false;
         for (const char* name : allowed) known = known || key == name;
@@ -81,7 +97,7 @@ void onlyKeys(const Json& object, std::initializer_list<const char*> allowed, co
     }
 }
 
-platform::MouseButton toButton(const Json& json) {
+platform::MouseButton toButton(const ParsedJson& json) {
     if (json == "left") return platform::mouse_button::left;
     if (json == "right") return platform::mouse_button::right;
     if (json == "middle") return platform::mouse_button::center;
@@ -89,7 +105,7 @@ platform::MouseButton toButton(const Json& json) {
     throw Fault("a button must be \"left\", \"right\", \"middle\" or a number from 0 to 31");
 }
 
-platform::EventFlags toFlags(const Json& line) {
+platform::EventFlags toFlags(const ParsedJson& line) {
     const auto it = line.find("flags");
     if (it == line.end()) return 0;
     static const std::map<std::string, platform::EventFlags> names{
@@ -104,7 +120,7 @@ platform::EventFlags toFlags(const Json& line) {
     return flags;
 }
 
-Action parseFrontmost(const Json& arg, const Json&) {
+Action parseFrontmost(const ParsedJson& arg, const ParsedJson&) {
     if (arg.is_null()) return action::Frontmost{};
     if (!arg.is_object()) throw Fault("frontmost must be an object or null");
     onlyKeys(arg, {"bundle", "name", "pid"}, "frontmost");
@@ -113,7 +129,7 @@ Action parseFrontmost(const Json& arg, const Json&) {
         platform::RunningApplication{optionalString(arg, "bundle"), optionalString(arg, "name"), toPID(arg["pid"])}};
 }
 
-Action parseWindow(const Json& arg, const Json&) {
+Action parseWindow(const ParsedJson& arg, const ParsedJson&) {
     if (!arg.is_object()) throw Fault("window must be an object");
     onlyKeys(arg, {"id", "pid", "layer", "bounds"}, "window");
     for (const char* key : {"id", "pid", "layer", "bounds"})
@@ -124,11 +140,11 @@ Action parseWindow(const Json& arg, const Json&) {
         toRect(arg["bounds"], "bounds")};
 }
 
-Action parseAx(const Json& arg, const Json&) {
+Action parseAx(const ParsedJson& arg, const ParsedJson&) {
     if (!arg.is_object()) throw Fault("ax must be an object");
     onlyKeys(arg, {"bounds", "roles", "lastParent", "cyclic"}, "ax");
     if (!arg.contains("bounds") || !arg.contains("roles")) throw Fault("ax needs bounds and roles");
-    const Json& roles = arg["roles"];
+    const ParsedJson& roles = arg["roles"];
     if (!roles.is_array() || roles.empty()) throw Fault("roles must be a non-empty list");
     sim::AXRegion region{toRect(arg["bounds"], "bounds"), {}, {}};
     for (const auto& role : roles) region.roles.push_back(toValue(role));
@@ -137,7 +153,7 @@ Action parseAx(const Json& arg, const Json&) {
     return action::Ax{std::move(region)};
 }
 
-Action parseDisableTap(const Json& arg, const Json& line) {
+Action parseDisableTap(const ParsedJson& arg, const ParsedJson& line) {
     if (arg != "mouse" && arg != "escape") throw Fault("disableTap must be \"mouse\" or \"escape\"");
     platform::EventType notice = 0;
     if (const auto it = line.find("notice"); it != line.end() && !it->is_null()) {
@@ -151,21 +167,21 @@ Action parseDisableTap(const Json& arg, const Json& line) {
     return action::DisableTap{arg == "escape", notice};
 }
 
-Action parseScreens(const Json& arg, const Json&) {
+Action parseScreens(const ParsedJson& arg, const ParsedJson&) {
     if (!arg.is_array()) throw Fault("screens must be a list of [x, y, w, h]");
     action::Screens screens;
     for (const auto& frame : arg) screens.frames.push_back(toRect(frame, "a screen"));
     return screens;
 }
 
-Action parseDefaults(const Json& arg, const Json&) {
+Action parseDefaults(const ParsedJson& arg, const ParsedJson&) {
     if (!arg.is_object()) throw Fault("defaults must be an object");
     action::Defaults defaults;
     for (const auto& [key, value] : arg.items()) defaults.values.emplace_back(key, toValue(value));
     return defaults;
 }
 
-Action parseMenu(const Json& arg, const Json&) {
+Action parseMenu(const ParsedJson& arg, const ParsedJson&) {
     static const std::vector<std::string> actions{
         "open", "toggleEnabled", "toggleExcludeCurrentApp", "toggleLaunchAtLogin", "showOnboarding", "checkForUpdates:",
         "quit"};
@@ -176,7 +192,7 @@ Action parseMenu(const Json& arg, const Json&) {
         "toggleLaunchAtLogin, showOnboarding, checkForUpdates:, quit)");
 }
 
-Action parseLoginItem(const Json& arg, const Json&) {
+Action parseLoginItem(const ParsedJson& arg, const ParsedJson&) {
     if (!arg.is_object()) throw Fault("loginItem must be an object");
     onlyKeys(arg, {"status", "fail"}, "loginItem");
     if (!arg.contains("status")) throw Fault("loginItem needs a status");
@@ -184,59 +200,61 @@ Action parseLoginItem(const Json& arg, const Json&) {
     return action::LoginItem{status, optionalString(arg, "fail")};
 }
 
-Action parseAnswerAlert(const Json& arg, const Json&) {
+Action parseAnswerAlert(const ParsedJson& arg, const ParsedJson&) {
     if (arg != "first" && arg != "second") throw Fault("answerAlert must be \"first\" or \"second\"");
     return action::AnswerAlert{arg == "first"};
 }
 
-Action parseOnboarding(const Json& arg, const Json&) {
+Action parseOnboarding(const ParsedJson& arg, const ParsedJson&) {
     for (const char* button : {"next", "back", "skip", "done", "openSettings", "close"})
         if (arg == button) return action::Onboarding{button};
     throw Fault("onboarding must be \"next\", \"back\", \"skip\", \"done\", \"openSettings\" or \"close\"");
 }
 
 struct ActionKind {
-    std::function<Action(const Json& argument, const Json& line)> parse;
+    std::function<Action(const ParsedJson& argument, const ParsedJson& line)> parse;
     std::vector<const char*> options;
 };
 
 const std::map<std::string, ActionKind>& actionKinds() {
     static const std::map<std::string, ActionKind> kinds{
         {"screens", {parseScreens, {}}},
-        {"trusted", {[](const Json& a, const Json&) -> Action { return action::Trusted{toBool(a, "trusted")}; }, {}}},
+        {"trusted",
+         {[](const ParsedJson& a, const ParsedJson&) -> Action { return action::Trusted{toBool(a, "trusted")}; }, {}}},
         {"frontmost", {parseFrontmost, {}}},
         {"defaults", {parseDefaults, {}}},
         {"window", {parseWindow, {}}},
         {"windowInfo",
-         {[](const Json& a, const Json&) -> Action {
+         {[](const ParsedJson& a, const ParsedJson&) -> Action {
               if (!a.is_object()) throw Fault("windowInfo must be an object");
               return action::WindowInfo{toValue(a)};
           },
           {}}},
         {"closeWindow",
-         {[](const Json& a, const Json&) -> Action {
+         {[](const ParsedJson& a, const ParsedJson&) -> Action {
               return action::CloseWindow{toInteger(a, "closeWindow", 0, std::numeric_limits<int64_t>::max())};
           },
           {}}},
         {"ax", {parseAx, {}}},
-        {"move", {[](const Json& a, const Json&) -> Action { return action::Move{toPoint(a, "move")}; }, {}}},
+        {"move",
+         {[](const ParsedJson& a, const ParsedJson&) -> Action { return action::Move{toPoint(a, "move")}; }, {}}},
         {"down",
-         {[](const Json& a, const Json& l) -> Action {
+         {[](const ParsedJson& a, const ParsedJson& l) -> Action {
               return action::Button{true, toButton(a), toFlags(l)};
           },
           {"flags"}}},
         {"up",
-         {[](const Json& a, const Json& l) -> Action {
+         {[](const ParsedJson& a, const ParsedJson& l) -> Action {
               return action::Button{false, toButton(a), toFlags(l)};
           },
           {"flags"}}},
         {"key",
-         {[](const Json& a, const Json& l) -> Action {
+         {[](const ParsedJson& a, const ParsedJson& l) -> Action {
               return action::Key{toInteger(a, "key", 0, 65535), toFlags(l)};
           },
           {"flags"}}},
         {"launch",
-         {[](const Json& a, const Json&) -> Action {
+         {[](const ParsedJson& a, const ParsedJson&) -> Action {
               requireTrue(a, "launch");
               return action::Launch{};
           },
@@ -247,13 +265,13 @@ const std::map<std::string, ActionKind>& actionKinds() {
         {"loginItem", {parseLoginItem, {}}},
         {"onboarding", {parseOnboarding, {}}},
         {"end",
-         {[](const Json& a, const Json&) -> Action {
+         {[](const ParsedJson& a, const ParsedJson&) -> Action {
               requireTrue(a, "end");
               return action::End{};
           },
           {}}},
         {"wake",
-         {[](const Json& a, const Json&) -> Action {
+         {[](const ParsedJson& a, const ParsedJson&) -> Action {
               requireTrue(a, "wake");
               return action::Wake{};
           },
@@ -262,12 +280,10 @@ const std::map<std::string, ActionKind>& actionKinds() {
     return kinds;
 }
 
-Step parseLine(const Json& line, int number, sim::Micros previous) {
+Step parseLine(const ParsedJson& line, int number, sim::Micros previous) {
     if (!line.is_object()) throw Fault("expected a JSON object");
     if (!line.contains("at")) throw Fault("missing \"at\"");
-    const double seconds = toNumber(line["at"], "at");
-    if (seconds < 0 || seconds > 1e9) throw Fault("at must be between 0 and 1e9 seconds");
-    const sim::Micros at = sim::toMicros(seconds);
+    const sim::Micros at = sim::toMicros(toNumber(line["at"], "at", 0, latestSeconds));
     if (at < previous) throw Fault("at goes back in time");
 
     const std::string* name = nullptr;
@@ -298,7 +314,14 @@ bool isBlankOrComment(const std::string& text) {
 
 }  // namespace
 
+std::vector<std::string> actionNames() {
+    std::vector<std::string> names;
+    for (const auto& [name, kind] : actionKinds()) names.push_back(name);
+    return names;
+}
+
 Scenario parseScenario(std::istream& in) {
+    errno = 0;
     Scenario scenario;
     std::string text;
     sim::Micros previous = 0;
@@ -308,23 +331,16 @@ Scenario parseScenario(std::istream& in) {
         try {
             if (nestingDepth(text) > maxNesting)
                 throw Fault("nested more than " + std::to_string(maxNesting) + " levels deep");
-            Json line;
-            try {
-                line = Json::parse(text);
-            } catch (const Json::parse_error& e) {
-                throw Fault("not valid JSON (at byte " + std::to_string(e.byte) + ")");
-            } catch (const Json::exception& e) {
-                // Numbers beyond a double's range, and the like.
-                throw Fault("not usable JSON: " + std::string(e.what()).substr(std::string(e.what()).find(']') + 2));
-            }
-            scenario.push_back(parseLine(line, number, previous));
+            scenario.push_back(parseLine(parseJson(text), number, previous));
             previous = scenario.back().at;
         } catch (const Fault& fault) {
+            throw ScenarioError(number, fault.what());
+        } catch (const JsonFault& fault) {
             throw ScenarioError(number, fault.what());
         }
     }
     // A read that failed part way must not pass for the end of the scenario.
-    if (in.bad()) throw ScenarioError(number, "the scenario cannot be read");
+    if (in.bad()) throw std::system_error(errno != 0 ? errno : EIO, std::generic_category());
     return scenario;
 }
 

@@ -99,7 +99,12 @@ struct ScenarioError : std::runtime_error {
     int line;
 };
 
-// Reads a whole scenario (JSON Lines) and checks every line before anything runs.
+// Reads a whole scenario (JSON Lines) and checks every line before anything
+// runs. Throws ScenarioError for a faulty line, and std::system_error when the
+// stream fails part way.
 Scenario parseScenario(std::istream& in);
+
+// The names of the actions, in alphabetical order.
+std::vector<std::string> actionNames();
 
 }  // namespace qm::tools

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -8,9 +9,10 @@
 namespace qm::tools {
 
 // The strings table the simulator's bundle holds: the program's own (an empty
-// choice), none ("none"), or the one at a path. What cannot be read is told
-// on err once, and every key the table then lacks shows as itself.
-sim::StringsTable loadStrings(const std::string& choice, std::ostream& err);
+// choice), none ("none"), or the one at a path. Faults in the table are told
+// on err, and the entries around them kept; a path that cannot be read is
+// told on err and gives nothing.
+std::optional<sim::StringsTable> loadStrings(const std::string& choice, std::ostream& err);
 
 // The English table the program ships, built in.
 std::string_view shippedStrings();

@@ -12,11 +12,6 @@ namespace field = platform::event_field;
 
 namespace {
 
-bool isMouseButtonEvent(platform::EventType type) {
-    return (type >= et::leftMouseDown && type <= et::rightMouseUp) || type == et::otherMouseDown ||
-           type == et::otherMouseUp;
-}
-
 Json point(platform::Point p) {
     return Json::array({number(p.x), number(p.y)});
 }
@@ -32,17 +27,23 @@ bool isKeyTap(const sim::TapState& tap) {
     return tap.mask & platform::eventMaskBit(et::keyDown);
 }
 
+std::vector<std::string> recordNames() {
+    return {"alert", "axPrompt",   "defaults", "delivered", "enabled", "escTap", "log",   "loginItem", "marker",
+            "menu",  "onboarding", "openURL",  "post",      "quit",    "scroll", "state", "tapped",    "updateCheck"};
+}
+
 void Trace::record(const char* key, Json value) {
     Json line = Json::object();
     line["t"] = static_cast<double>(clock_.now()) / 1e6;
     line[key] = std::move(value);
-    out_ << dumpLine(line) << '\n';
+    // Line by line, so that what was written survives whatever ends the run.
+    out_ << dumpLine(line) << '\n' << std::flush;
     if (listener_) listener_(line);
 }
 
 void Trace::tapped(const sim::TapState& tap, const sim::SimEvent& event, bool consumed) {
     Json value = {{"tap", isKeyTap(tap) ? "escape" : "mouse"}, {"type", event.type()}};
-    if (isMouseButtonEvent(event.type())) value["button"] = event.integerValueField(field::mouseButtonNumber);
+    if (sim::isMouseButtonEvent(event.type())) value["button"] = event.integerValueField(field::mouseButtonNumber);
     value["at"] = point(event.location());
     value["verdict"] = consumed ? "consume" : "pass";
     record("tapped", std::move(value));
@@ -78,7 +79,7 @@ void Trace::postedToPid(const sim::SimEvent& event, int32_t pid) {
 }
 
 void Trace::delivered(const sim::SimEvent& event, std::optional<int32_t> pid) {
-    if (!isMouseButtonEvent(event.type())) return;
+    if (!sim::isMouseButtonEvent(event.type())) return;
     record("delivered", {{"pid", pid ? Json(*pid) : Json(nullptr)},
                          {"type", event.type()},
                          {"button", event.integerValueField(field::mouseButtonNumber)}});

@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "engine/scroll_controller.h"
 #include "platform/sim/observer.h"
@@ -18,6 +20,8 @@ public:
 
     // Also hands every record to listener, as the demo does to tell its story.
     void setListener(std::function<void(const Json&)> listener) { listener_ = std::move(listener); }
+    // Whether a record could not be written: nothing after it reaches the reader.
+    bool failed() const { return out_.fail(); }
 
     void tapped(const sim::TapState& tap, const sim::SimEvent& event, bool consumed) override;
     void tapCreated(const sim::TapState& tap) override;
@@ -53,5 +57,8 @@ private:
 
 // Whether a tap listens to keys: the Escape tap, as opposed to the mouse tap.
 bool isKeyTap(const sim::TapState& tap);
+
+// The keys of the records, each written beside "t", in alphabetical order.
+std::vector<std::string> recordNames();
 
 }  // namespace qm::tools

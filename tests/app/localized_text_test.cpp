@@ -37,7 +37,7 @@ const std::vector<std::string> kProgramKeys = {"menu.enabled",
 
 TEST(ShippedStrings, ParseCleanlyAndHoldEveryKeyTheProgramUses) {
     std::ostringstream err;
-    const auto table = tools::loadStrings("", err);
+    const sim::StringsTable table = tools::loadStrings("", err).value();
     EXPECT_EQ(err.str(), "");
     for (const auto& key : kProgramKeys) {
         ASSERT_TRUE(table.entries.contains(key)) << key;

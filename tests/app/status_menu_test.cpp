@@ -169,5 +169,50 @@ TEST(StatusMenu, OnlyTheQuitItemHasAKeyEquivalent) {
     EXPECT_EQ(run.leftOver(), "");
 }
 
+// A quit program is gone: what it showed goes with it, it decides no more
+// events and runs no timers, and input reaches the applications as it is.
+TEST(StatusMenu, AfterQuitTheProgramIsGoneUntilItIsLaunchedAgain) {
+    AppRun run;
+    run.then(kTrusted + frontmost(R"({"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501})") +
+             line(0, R"("window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 1440, 900]})") + kOnboarded +
+             kLaunch + line(1, R"("move": [400, 300])") + line(1, R"("down": "middle")") +
+             line(1.1, R"("up": "middle")") + line(1.2, R"("move": [400, 420])") + line(1.5, R"("menu": "quit")") +
+             line(2, R"("down": "middle")") + line(2.1, R"("up": "middle")") + line(2.2, R"("key": 53)") +
+             line(2.3, R"("menu": "open")") + line(2.4, R"("disableTap": "mouse", "notice": "timeout")") +
+             line(100, R"("end": true)"));
+    const std::size_t quit = run.indexOf("quit");
+    ASSERT_LT(quit, run.records().size());
+    std::vector<std::string> after;
+    for (std::size_t i = quit + 1; i < run.records().size(); ++i) after.push_back(run.records()[i].dump());
+    EXPECT_EQ(after, (std::vector<std::string>{
+                         R"({"t":1.5,"escTap":false})",
+                         R"({"t":1.5,"marker":null})",
+                         R"({"t":2.0,"delivered":{"pid":501,"type":25,"button":2}})",
+                         R"({"t":2.1,"delivered":{"pid":501,"type":26,"button":2}})",
+                     }));
+    EXPECT_EQ(run.world().windows().visibleWindows().size(), 0u);
+    EXPECT_EQ(run.world().events().taps().size(), 0u);
+
+    // A launch starts it again in the same world.
+    run.then(line(101, R"("launch": true)") + line(102, R"("down": "middle")"));
+    EXPECT_EQ(run.records().back()["tapped"]["verdict"], "consume");
+    EXPECT_EQ(run.values("state").back(), "pressed");
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+// The alert's nested loop ends with the program; nothing answers it later,
+// and the permission poll it would have started never runs.
+TEST(StatusMenu, AQuitWhileTheAlertIsUpTakesTheAlertAlong) {
+    AppRun run;
+    run.then(kOnboarded + kLaunch + line(1, R"("menu": "quit")") + line(2, R"("answerAlert": "first")") +
+             line(3, R"("trusted": true)") + line(10, R"("end": true)"));
+    EXPECT_EQ(run.times("alert"), std::vector<double>{0.0});
+    EXPECT_EQ(run.values("quit"), std::vector<Json>{true});
+    EXPECT_TRUE(run.records("openURL").empty());
+    EXPECT_TRUE(run.records("enabled").empty());
+    EXPECT_FALSE(run.world().application().isAlertUp());
+    EXPECT_EQ(run.leftOver(), "");
+}
+
 }  // namespace
 }  // namespace qm::test

@@ -85,6 +85,18 @@ TEST(Links, MiddleClickOnABrowserLinkBecomesAnOrdinaryClick) {
     EXPECT_EQ(run.leftOver(), "");
 }
 
+// A second press on a link while the first one's release is still owed (a
+// lost release) posts a second click, but no session existed to end.
+TEST(Links, ALinkPressWhileAReleaseIsOwedRecordsNoSession) {
+    ScenarioRun run(launchedWith("com.apple.Safari", 700) + window(1, 700, "[0, 0, 1440, 900]") +
+                    linkRegion(R"(["AXStaticText", "AXLink"])") + line(1, R"("move": [400, 220])") +
+                    line(1, R"("down": "middle")") + line(1.5, R"("down": "middle")") + line(1.6, R"("up": "middle")"));
+    EXPECT_EQ(run.values("state"), (std::vector<Json>{"swallowUp", "idle"}));
+    EXPECT_EQ(run.times("state"), (std::vector<double>{1.0, 1.6}));
+    EXPECT_EQ(run.values("post").size(), 4u);
+    EXPECT_EQ(run.leftOver(), "");
+}
+
 TEST(Links, PlainTextInABrowserAndLinksElsewhereStartSessions) {
     ScenarioRun offTheLink(launchedWith("com.apple.Safari", 700) + window(1, 700, "[0, 0, 1440, 900]") +
                            linkRegion(R"(["AXStaticText", "AXLink"])") + line(1, R"("move": [400, 600])") +
@@ -159,6 +171,14 @@ TEST(Routing, ScrollsFollowThePointerInsideTheTargetAndAddressItOutside) {
 TEST(Routing, WithNoWindowUnderTheAnchorEverythingGoesToTheStream) {
     ScenarioRun run(launchedWith("com.apple.TextEdit", 501) + window(1, 501, "[800, 0, 640, 900]") +
                     visiting({"[900, 300]", "[400, 600]"}));
+    EXPECT_EQ(routes(run), (Lines{"hid"}));
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+// Desktop pictures and icons lie below layer 0: no document to scroll there.
+TEST(Routing, AWindowBelowTheOrdinaryLayerIsNoTarget) {
+    ScenarioRun run(launchedWith("com.apple.TextEdit", 501) + window(1, 900, "[300, 200, 200, 200]", -1) +
+                    window(2, 901, "[0, 0, 1440, 900]", -2147483648) + visiting({"[400, 600]"}));
     EXPECT_EQ(routes(run), (Lines{"hid"}));
     EXPECT_EQ(run.leftOver(), "");
 }

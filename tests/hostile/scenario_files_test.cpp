@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "scenario_harness.h"
+#include "tools/scenario.h"
 #include "tools/sim_main.h"
+#include "tools/trace.h"
 
 namespace qm::test {
 namespace {
@@ -22,18 +25,10 @@ struct CliResult {
 };
 
 // Runs the quillmere-sim command line in-process with input as standard input.
-// An escaping exception would end the real program, so it counts as a status
-// of its own rather than ending the test.
 CliResult runCli(const std::vector<std::string>& args, const std::string& input = "") {
     std::istringstream in(input);
     std::ostringstream out, err;
-    int status;
-    try {
-        status = tools::simMain(args, in, out, err);
-    } catch (const std::exception& e) {
-        status = -1;
-        err << "escaped exception: " << e.what();
-    }
+    const int status = tools::simMain(args, {in, out, err});
     return {status, out.str(), err.str()};
 }
 
@@ -73,6 +68,13 @@ TEST(ScenarioRejection, FaultyLineIsRejectedWithItsNumberAndReason) {
         {R"({"at": 0, "move": [1, 1], "flags": ["shift"]})", "flags"},
         {R"({"at": 0, "down": "middle", "notice": "timeout"})", "notice"},
         {R"({"at": 0, "end": true, "colour": "red"})", "colour"},
+        {R"({"at": 86400.000001, "end": true})", "at"},
+        {R"({"at": 1e9, "end": true})", "at"},
+        // A repeated key must not get around the rule of one action a line.
+        {R"({"at": 1, "menu": "open", "menu": "quit"})", "\"menu\" appears twice"},
+        {R"({"at": 1, "at": 2, "end": true})", "\"at\" appears twice"},
+        {R"({"at": 0, "defaults": {"k": [{"a": 1}, {"b": {"c": 1, "c": 2}}]}})", "\"c\" appears twice"},
+        {R"({"at": 0, "windowInfo": {"kCGWindowLayer": 0, "kCGWindowLayer": -1}})", "appears twice"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -118,6 +120,12 @@ TEST(ScenarioRejection, ArgumentOfTheWrongShapeIsRejected) {
         {R"("end": null)", "end"},
         {R"("wake": "now")", "wake"},
         {R"("key": 13, "flags": ["meta"])", "meta"},
+        // Near the largest double, sums of coordinates would print as null.
+        {R"("move": [1.7e308, 0])", "move x"},
+        {R"("move": [0, -1000000001])", "move y"},
+        {R"("screens": [[0, 0, 1e300, 900]])", "a screen width"},
+        {R"("window": {"id": 1, "pid": 1, "layer": 0, "bounds": [0, 1e10, 1, 1]})", "bounds y"},
+        {R"("ax": {"bounds": [0, 0, 1, 2e9], "roles": ["AXLink"]})", "bounds height"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.action);
@@ -130,6 +138,32 @@ TEST(ScenarioRejection, LineNumbersCountBlankAndCommentLines) {
                    "end");
     expectRejected("{\"at\": 0, \"end\": true}\r\n\r\n{\"at\": 1, \"end\": 1}\r\n", 3, "end");
     expectRejected(line(2, R"("end": true)") + "# later\n" + line(1, R"("end": true)"), 3, "back in time");
+}
+
+// At the bounds every sum and difference the program makes of coordinates is
+// still a number, so no field of the trace can overflow to null.
+TEST(ScenarioRejection, CoordinatesAtTheirBoundsGiveATraceOfNumbers) {
+    const std::string scenario =
+        line(0, R"("screens": [[-1000000000, -1000000000, 1000000000, 1000000000]])") +
+        line(
+            0,
+            R"("window": {"id": 2, "pid": 501, "layer": 0, "bounds": [-1000000000, -1000000000, 1000000000, 1000000000]})") +
+        launchedInEditor() + line(1, R"("move": [1000000000, -1000000000])") + line(1, R"("down": "middle")") +
+        line(1.1, R"("up": "middle")") + line(1.2, R"("move": [-1000000000, 1000000000])") + line(2, R"("key": 53)");
+    const CliResult result = runCli({"run"}, scenario);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\"marker\": {\"frame\""), std::string::npos);
+    EXPECT_NE(result.out.find("\"scroll\""), std::string::npos);
+    // The marker taken down is the one null the trace may hold.
+    std::string rest = result.out;
+    for (std::size_t at; (at = rest.find("\"marker\": null")) != std::string::npos;) rest.erase(at, 15);
+    EXPECT_EQ(rest.find("null"), std::string::npos) << result.out;
+}
+
+// The parser would stop at the NUL and take the line for complete.
+TEST(ScenarioRejection, ANulByteInsideALineIsRefused) {
+    expectRejected(launchedInEditor() + R"({"at": 1, "end": true})" + '\0' + R"({"at": 0, "jump": 1})" + "\n", 6,
+                   "NUL byte at byte 23");
 }
 
 TEST(ScenarioRejection, FaultAfterGoodLinesRunsNothing) {
@@ -168,28 +202,104 @@ protected:
     fs::path dir_;
 };
 
-TEST_F(CommandLine, BadCommandLinesFailWithStatusTwo) {
+TEST_F(CommandLine, BadCommandLinesFailWithStatusTwoAndSayWhy) {
     const std::string good = write("good.jsonl", launchedInEditor());
-    const std::vector<std::vector<std::string>> commands = {
-        {},
-        {"scroll"},
-        {"RUN"},
-        {"run", good, good},
-        {"run", "--bogus"},
-        {"run", (dir_ / "missing.jsonl").string()},
-        // Opening a directory for reading succeeds; reading from it does not.
-        {"run", dir_.string()},
-        {"demo", "--out"},
-        {"demo", "pictures"},
+    const std::string missing = (dir_ / "missing.jsonl").string();
+    const struct {
+        std::vector<std::string> args;
+        std::string mention;
+    } cases[] = {
+        {{}, "usage: "},
+        {{"scroll"}, "unknown command scroll"},
+        {{"RUN"}, "unknown command RUN"},
+        {{"run", good, good}, "at most one scenario"},
+        {{"run", "--bogus"}, "unknown option --bogus"},
+        {{"run", missing}, "cannot read " + missing + ": No such file or directory"},
+        {{"run", dir_.string()}, "cannot read " + dir_.string() + ": Is a directory"},
+        {{"run", "--strings", missing, good}, "strings table " + missing + ": cannot be read: No such file"},
+        {{"run", "--strings", dir_.string(), good}, "cannot be read: Is a directory"},
+        {{"run", "--strings", "none", "--strings", "none", good}, "--strings is given twice"},
+        {{"run", good, "--strings"}, "--strings needs a path or none"},
+        {{"demo", "--out"}, "demo: --out needs a directory"},
+        {{"demo", "--out", "a", "--out", "b"}, "demo: --out is given twice"},
+        {{"demo", "pictures"}, "demo: unexpected argument pictures"},
     };
-    for (const auto& args : commands) {
-        SCOPED_TRACE(::testing::PrintToString(args));
-        const CliResult result = runCli(args, launchedInEditor());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const CliResult result = runCli(c.args, launchedInEditor());
         EXPECT_EQ(result.status, 2);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err.rfind(args.empty() ? "usage: " : "quillmere-sim: ", 0), 0u) << result.err;
+        EXPECT_EQ(result.err.rfind(c.args.empty() ? "usage: " : "quillmere-sim: ", 0), 0u) << result.err;
+        EXPECT_NE(result.err.find(c.mention), std::string::npos) << result.err;
     }
-    EXPECT_NE(runCli({"run", (dir_ / "missing.jsonl").string()}).err.find("missing.jsonl"), std::string::npos);
+}
+
+// Reading fails part way, as it does for a directory given as standard input.
+class FailingInput : public std::streambuf {
+protected:
+    int_type underflow() override { throw std::ios_base::failure("read error"); }
+};
+
+TEST_F(CommandLine, StandardInputThatCannotBeReadIsNoEmptyScenario) {
+    FailingInput buffer;
+    std::istream in(&buffer);
+    std::ostringstream out, err;
+    EXPECT_EQ(tools::simMain({"run"}, {in, out, err}), 2);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_TRUE(err.str().starts_with("quillmere-sim: cannot read standard input: ")) << err.str();
+}
+
+TEST_F(CommandLine, ATerminalIsToldThatAScenarioIsExpected) {
+    std::istringstream in(launchedInEditor());
+    std::ostringstream out, err;
+    EXPECT_EQ(tools::simMain({"run"}, {in, out, err, true}), 0);
+    EXPECT_EQ(err.str(), "quillmere-sim: reading a scenario from standard input; end it with Ctrl-D\n");
+    EXPECT_EQ(runCli({"run"}, launchedInEditor()).err, "");
+}
+
+// Counts how often the stream is flushed, and notes whether each flush came at the end of a line.
+class LineCounter : public std::stringbuf {
+public:
+    int flushes = 0;
+    bool allAtLineEnds = true;
+
+protected:
+    int sync() override {
+        ++flushes;
+        allAtLineEnds = allAtLineEnds && str().ends_with('\n');
+        return 0;
+    }
+};
+
+TEST_F(CommandLine, TheTraceIsWrittenOutLineByLineAndAFailedWriteIsNoSuccess) {
+    std::istringstream in(launchedInEditor() + line(1, R"("menu": "open")"));
+    LineCounter counter;
+    std::ostream counted(&counter);
+    std::ostringstream err;
+    EXPECT_EQ(tools::simMain({"run"}, {in, counted, err}), 0);
+    const std::string trace = counter.str();
+    EXPECT_GE(counter.flushes, std::count(trace.begin(), trace.end(), '\n'));
+    EXPECT_TRUE(counter.allAtLineEnds);
+
+    // As for `run > /dev/full`.
+    std::istringstream again(launchedInEditor());
+    std::ofstream full("/dev/full");
+    ASSERT_TRUE(full.is_open());
+    std::ostringstream said;
+    EXPECT_EQ(tools::simMain({"run"}, {again, full, said}), 1);
+    EXPECT_EQ(said.str(), "quillmere-sim: cannot write the trace to standard output\n");
+}
+
+// Whatever escapes the commands is told in one line, and the status is not success.
+TEST_F(CommandLine, AnExceptionThatEscapesIsToldInOneLine) {
+    std::istringstream in(launchedInEditor());
+    std::ofstream full("/dev/full");
+    full.exceptions(std::ios::badbit);
+    std::ostringstream err;
+    EXPECT_EQ(tools::simMain({"run"}, {in, full, err}), 2);
+    const std::string said = err.str();
+    EXPECT_TRUE(said.starts_with("quillmere-sim: internal error: ")) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 TEST_F(CommandLine, ScenarioFileAndStandardInputGiveTheSameTrace) {
@@ -210,6 +320,14 @@ TEST_F(CommandLine, HelpSucceedsWithoutRunningAnything) {
         EXPECT_EQ(result.out.rfind("usage: ", 0), 0u) << result.out;
         EXPECT_EQ(result.err, "");
     }
+    // The run's help names every action and record, and where they are described.
+    const std::string help = runCli({"run", "--help"}).out;
+    EXPECT_NE(help.find("docs/scenarios.md"), std::string::npos);
+    const auto listed = [&](const std::string& name) {
+        return help.find(" " + name + ",") != std::string::npos || help.find(" " + name + ".") != std::string::npos;
+    };
+    for (const auto& name : tools::actionNames()) EXPECT_TRUE(listed(name)) << name;
+    for (const auto& name : tools::recordNames()) EXPECT_TRUE(listed(name)) << name;
 }
 
 }  // namespace

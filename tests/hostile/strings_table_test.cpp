@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -46,7 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
             "RawUtf8AndMultiLineValue", "\"k\" = \"Café…\nline two\";", {{"k", "Caf\xC3\xA9\xE2\x80\xA6\nline two"}}},
         Decoding{"Utf8ByteOrderMark", "\xEF\xBB\xBF/* c */\"k\" = \"v\";", {{"k", "v"}}},
         Decoding{"WindowsLineEnds", "\"a\" = \"1\";\r\n\"b\" = \"2\";\r\n", {{"a", "1"}, {"b", "2"}}},
-        Decoding{"DuplicateKeyLastWins", "\"k\" = \"first\";\n\"k\" = \"second\";", {{"k", "second"}}},
         Decoding{"EmptyKeyAndValue", R"("" = "";)", {{"", ""}}},
         // Characters beyond the first plane are written as a pair of halves.
         Decoding{"SurrogatePair", R"("k" = "\UD83D\UDE00";)", {{"k", "\xF0\x9F\x98\x80"}}}),
@@ -133,36 +134,130 @@ TEST(StringsTable, ACommentLeftOpenIsReported) {
     EXPECT_TRUE(table.problems[0].starts_with("line 2: ")) << table.problems[0];
 }
 
-TEST(StringsTable, AUtf16TableIsRefusedWithOneProblem) {
-    for (const std::string bom : {"\xFF\xFE", "\xFE\xFF"}) {
-        std::string text = bom;
-        for (char c : std::string(R"("k" = "v";)"))
-            text += bom[0] == '\xFF' ? std::string{c, '\0'} : std::string{'\0', c};
-        const StringsTable table = parseStringsTable(text);
-        EXPECT_TRUE(table.entries.empty());
-        ASSERT_EQ(table.problems.size(), 1u);
-        EXPECT_NE(table.problems[0].find("UTF-16"), std::string::npos) << table.problems[0];
+// A key defined twice is most likely a copy that was meant to change.
+TEST(StringsTable, AKeyDefinedAgainIsReportedWithBothLinesAndTheLaterValueHolds) {
+    const StringsTable table =
+        parseStringsTable("\"k\" = \"first\";\n\"other\" = \"o\";\n\"k\" = \"second\";\n\"k\" = \"third\";\n");
+    EXPECT_EQ(table.entries, (Entries{{"k", "third"}, {"other", "o"}}));
+    EXPECT_EQ(table.problems,
+              (std::vector<std::string>{R"(line 3: "k" is defined again (before on line 1); the later value holds)",
+                                        R"(line 4: "k" is defined again (before on line 3); the later value holds)"}));
+}
+
+// A table saved in Latin-1 or another legacy encoding.
+TEST(StringsTable, BytesThatAreNotUtf8ReadAsReplacementCharactersWithOneProblemALine) {
+    const StringsTable table = parseStringsTable(
+        "\"menu.enabled\" = \"Caf\xE9 cr\xE8me\";\n\"ok\" = \"Caf\xC3\xA9\";\n\"k\xFF\" = \"\xC3\";\n");
+    EXPECT_EQ(table.entries,
+              (Entries{{"menu.enabled", "Caf\uFFFD cr\uFFFDme"}, {"ok", "Caf\u00E9"}, {"k\uFFFD", "\uFFFD"}}));
+    EXPECT_EQ(table.problems, (std::vector<std::string>{"line 1: bytes that are not UTF-8, read as U+FFFD",
+                                                        "line 3: bytes that are not UTF-8, read as U+FFFD"}));
+}
+
+// The quote that closes such a value is the next entry's opening quote.
+TEST(StringsTable, AnUnterminatedValueIsReportedWhereItBeganAndTheNextLineStillReads) {
+    const StringsTable table =
+        parseStringsTable("\"a\" = \"A\";\n\"b\" = \"never closed;\n\"c\" = \"C\";\n\"d\" = \"two\nlines\";\n");
+    EXPECT_EQ(table.entries, (Entries{{"a", "A"}, {"c", "C"}, {"d", "two\nlines"}}));
+    EXPECT_EQ(table.problems, std::vector<std::string>{"line 2: unterminated string"});
+
+    const StringsTable atTheEnd = parseStringsTable("\"a\" = \"open\n\"b\" = \"B\";\n\"c\" = \"C");
+    EXPECT_EQ(atTheEnd.entries, (Entries{{"b", "B"}}));
+    EXPECT_EQ(atTheEnd.problems,
+              (std::vector<std::string>{"line 1: unterminated string", "line 3: unterminated string"}));
+}
+
+std::string utf16(const std::string& ascii, bool littleEndian) {
+    std::string text;
+    for (const char c : ascii) text += littleEndian ? std::string{c, '\0'} : std::string{'\0', c};
+    return text;
+}
+
+TEST(StringsTable, AUtf16TableIsRefusedInWordsWithOrWithoutAByteOrderMark) {
+    const std::string table = "/* Menu */\n\"k\" = \"v\";\n";
+    for (const std::string& text :
+         {"\xFF\xFE" + utf16(table, true), "\xFE\xFF" + utf16(table, false), utf16(table, true), utf16(table, false)}) {
+        const StringsTable read = parseStringsTable(text);
+        EXPECT_TRUE(read.entries.empty());
+        ASSERT_EQ(read.problems.size(), 1u);
+        EXPECT_TRUE(read.problems[0].starts_with("line 1: the table ")) << read.problems[0];
+        EXPECT_NE(read.problems[0].find("UTF-16"), std::string::npos) << read.problems[0];
     }
+    // NULs written into the strings of a good table are its own business.
+    const StringsTable nuls = parseStringsTable(std::string("\"k\" = \"a\0b\0c\0d\0\";", 17));
+    EXPECT_EQ(nuls.problems, std::vector<std::string>{});
+    EXPECT_EQ(nuls.entries.at("k"), std::string("a\0b\0c\0d\0", 8));
 }
 
-TEST(LoadStrings, AMissingFileIsReportedOnceAndYieldsAnEmptyTable) {
-    std::ostringstream err;
-    const StringsTable table = tools::loadStrings("no/such/file", err);
-    EXPECT_TRUE(table.entries.empty());
-    EXPECT_EQ(err.str(), "quillmere-sim: strings table no/such/file: cannot be read; every text shows its key\n");
+// Pseudo-random bytes, the same on every run.
+std::string binaryNoise(std::size_t size) {
+    std::string bytes(size, '\0');
+    uint32_t state = 12345;
+    for (char& c : bytes) {
+        state = state * 1664525 + 1013904223;
+        c = static_cast<char>(state >> 24);
+    }
+    return bytes;
 }
 
-TEST(LoadStrings, AFileWithAFaultyLineKeepsTheRestAndNamesFileAndLine) {
+// Every problem is one printable line, whatever bytes provoked it.
+bool printable(const std::string& line) {
+    for (const char c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+class StringsFile : public testing::Test {
+protected:
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string write(const std::string& text) {
+        std::filesystem::create_directories(dir_);
+        std::ofstream(dir_ / "Localizable.strings", std::ios::binary) << text;
+        return (dir_ / "Localizable.strings").string();
+    }
     // Named by the process, so that test runs side by side do not meet.
-    const auto path = std::filesystem::temp_directory_path() / ("quillmere-" + std::to_string(::getpid()) + ".strings");
-    std::ofstream(path, std::ios::binary) << "\"menu.quit\" = \"Beenden\";\nnonsense\n\"menu.enabled\" = \"An\";\n";
+    const std::filesystem::path dir_ =
+        std::filesystem::path(testing::TempDir()) / ("quillmere-strings-" + std::to_string(::getpid()));
+};
+
+TEST_F(StringsFile, ABinaryFileGivesTwentyProblemsAndTheCountOfTheRest) {
+    const std::string path = write(binaryNoise(1 << 20));
     std::ostringstream err;
-    const StringsTable table = tools::loadStrings(path.string(), err);
-    std::filesystem::remove(path);
-    EXPECT_EQ(table.entries, (Entries{{"menu.quit", "Beenden"}, {"menu.enabled", "An"}}));
-    const std::string said = err.str();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_TRUE(said.starts_with("quillmere-sim: strings table " + path.string() + ": line 2: ")) << said;
+    const auto table = tools::loadStrings(path, err);
+    ASSERT_TRUE(table.has_value());
+    EXPECT_EQ(table->problems.size(), reportedProblems);
+    EXPECT_GT(table->unreported, 1000u);
+    std::vector<std::string> lines;
+    std::istringstream said(err.str());
+    for (std::string line; std::getline(said, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), reportedProblems + 1);
+    for (const auto& line : lines) EXPECT_TRUE(printable(line)) << line;
+    EXPECT_EQ(lines.back(),
+              "quillmere-sim: strings table " + path + ": and " + std::to_string(table->unreported) + " more problems");
+}
+
+TEST_F(StringsFile, AFaultyLineKeepsTheRestAndIsToldWithFileAndLine) {
+    const std::string path = write("\"menu.quit\" = \"Beenden\";\nnonsense\n\"menu.enabled\" = \"An\";\n");
+    std::ostringstream err;
+    const auto table = tools::loadStrings(path, err);
+    ASSERT_TRUE(table.has_value());
+    EXPECT_EQ(table->entries, (Entries{{"menu.quit", "Beenden"}, {"menu.enabled", "An"}}));
+    EXPECT_EQ(err.str(), "quillmere-sim: strings table " + path + ": line 2: expected a quoted string but found 'n'\n");
+}
+
+TEST_F(StringsFile, AnEmptyFileIsAnEmptyTableAndAPathThatCannotBeReadIsNoTable) {
+    std::ostringstream err;
+    const auto empty = tools::loadStrings(write(""), err);
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_TRUE(empty->entries.empty());
+    EXPECT_EQ(err.str(), "");
+
+    for (const auto& [path, reason] : {std::pair{(dir_ / "missing.strings").string(), "No such file or directory"},
+                                       std::pair{dir_.string(), "Is a directory"}}) {
+        std::ostringstream said;
+        EXPECT_FALSE(tools::loadStrings(path, said).has_value()) << path;
+        EXPECT_EQ(said.str(), "quillmere-sim: strings table " + path + ": cannot be read: " + reason + "\n");
+    }
 }
 
 }  // namespace

@@ -23,6 +23,8 @@ public:
     virtual void tapRemoved(const TapState& /*tap*/) {}
     virtual void postedToHID(const SimEvent& /*event*/) {}
     virtual void postedToPid(const SimEvent& /*event*/, int32_t /*pid*/) {}
+    // An event reached an application. For a button event, pid is the process
+    // whose window was under it (none: no window there); other events carry none.
     virtual void delivered(const SimEvent& /*event*/, std::optional<int32_t> /*pid*/) {}
     virtual void windowShown(const SimWindow& /*window*/) {}
     virtual void windowHidden(const SimWindow& /*window*/) {}

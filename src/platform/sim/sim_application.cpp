@@ -8,6 +8,8 @@ bool SimApplication::setActivationPolicy(platform::ActivationPolicy policy) {
 }
 
 void SimApplication::run() {
+    // A launch after a quit is a new process.
+    terminated_ = false;
     // The run loop itself is driven from outside; launching finishes at once.
     if (delegate_) delegate_->applicationDidFinishLaunching();
 }

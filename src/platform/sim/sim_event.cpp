@@ -2,6 +2,13 @@
 
 namespace qm::sim {
 
+namespace et = platform::event_type;
+
+bool isMouseButtonEvent(platform::EventType type) {
+    return (type >= et::leftMouseDown && type <= et::rightMouseUp) || type == et::otherMouseDown ||
+           type == et::otherMouseUp;
+}
+
 int64_t SimEvent::integerValueField(platform::EventField field) const {
     for (const auto& [f, v] : fields_)
         if (f == field) return v;

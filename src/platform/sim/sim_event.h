@@ -8,6 +8,9 @@
 
 namespace qm::sim {
 
+// A press or release of a mouse button, of any of the three kinds.
+bool isMouseButtonEvent(platform::EventType type);
+
 class SimEvent : public platform::Event {
 public:
     SimEvent(Ledger& ledger, platform::EventType type, platform::Point location)

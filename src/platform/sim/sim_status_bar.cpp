@@ -14,6 +14,12 @@ void SimMenu::addSeparator() {
     items_.push_back(std::make_unique<SimMenuItem>("", "", "", true));
 }
 
+void SimMenu::validateItems() {
+    if (!autoenables_) return;
+    for (const auto& item : items_)
+        if (!item->isSeparator()) item->setEnabled(item->target() != nullptr);
+}
+
 SimStatusItem::SimStatusItem(SimStatusBar& bar, bool hasButton) : bar_(bar) {
     if (hasButton) button_.emplace();
     bar_.items_.push_back(this);
@@ -40,6 +46,7 @@ bool SimStatusBar::open(const std::string& action) {
     SimMenu* menu = item() ? item()->menu() : nullptr;
     if (!menu) return false;
     if (menu->delegate()) menu->delegate()->menuWillOpen(*menu);
+    menu->validateItems();
     context_.observer->menuOpened(*menu);
     if (action == "open") return true;
     for (const auto& entry : menu->items()) {

@@ -47,6 +47,10 @@ public:
     const std::vector<std::unique_ptr<SimMenuItem>>& items() const { return items_; }
     platform::MenuDelegate* delegate() const { return delegate_; }
     bool autoenablesItems() const { return autoenables_; }
+    // What AppKit does before a menu shows: with automatic enabling on, an
+    // item is enabled when its target handles its action, whatever the
+    // program set (every target here handles the actions it is given).
+    void validateItems();
 
 private:
     std::vector<std::unique_ptr<SimMenuItem>> items_;

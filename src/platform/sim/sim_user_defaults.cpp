@@ -18,9 +18,8 @@ bool stringBoolValue(std::string_view text) {
 }
 
 const Value* SimUserDefaults::get(std::string_view key) const {
-    for (const auto& [k, v] : store_)
-        if (k == key) return &v;
-    return nullptr;
+    const auto it = store_.find(key);
+    return it != store_.end() ? &it->second : nullptr;
 }
 
 std::optional<std::vector<std::string>> SimUserDefaults::stringArrayForKey(std::string_view key) const {
@@ -55,8 +54,8 @@ void SimUserDefaults::setBool(bool value, std::string_view key) {
 }
 
 void SimUserDefaults::put(std::string_view key, Value value) {
-    std::erase_if(store_, [key](const auto& entry) { return entry.first == key; });
-    if (!value.isNull()) store_.emplace_back(std::string(key), std::move(value));
+    if (const auto it = store_.find(key); it != store_.end()) store_.erase(it);
+    if (!value.isNull()) store_.emplace(std::string(key), std::move(value));
 }
 
 }  // namespace qm::sim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,8 @@ public:
 
 private:
     Context& context_;
-    platform::Value::Dictionary store_;
+    // Keyed for lookup, so that writing many keys costs n log n.
+    std::map<std::string, platform::Value, std::less<>> store_;
 };
 
 // How the system reads a string as a boolean: true when, after white space,

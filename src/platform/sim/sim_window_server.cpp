@@ -130,23 +130,29 @@ std::optional<Value> SimWindowServer::copyWindowInfo(platform::WindowListOptions
 
 void SimWindowServer::putWindow(int64_t id, int32_t pid, int64_t layer, const Rect& bounds) {
     closeWindow(id);
-    others_.insert(others_.begin(), Value::Dictionary{
-                                        {std::string(key::number), id},
-                                        {std::string(key::layer), layer},
-                                        {std::string(key::ownerPID), int64_t{pid}},
-                                        {std::string(key::bounds), platform::dictionaryFromRect(bounds)},
-                                    });
+    others_.push_front(Value::Dictionary{
+        {std::string(key::number), id},
+        {std::string(key::layer), layer},
+        {std::string(key::ownerPID), int64_t{pid}},
+        {std::string(key::bounds), platform::dictionaryFromRect(bounds)},
+    });
+    index(others_.begin());
 }
 
 void SimWindowServer::putWindowInfo(Value entry) {
-    others_.insert(others_.begin(), std::move(entry));
+    others_.push_front(std::move(entry));
+    index(others_.begin());
+}
+
+void SimWindowServer::index(Entries::iterator entry) {
+    const Value* number = entry->find(key::number);
+    if (const auto id = number ? number->exactInteger() : std::nullopt) byNumber_.emplace(*id, entry);
 }
 
 void SimWindowServer::closeWindow(int64_t id) {
-    std::erase_if(others_, [id](const Value& entry) {
-        const Value* number = entry.find(key::number);
-        return number && number->exactInteger() == id;
-    });
+    const auto [first, last] = byNumber_.equal_range(id);
+    for (auto it = first; it != last; ++it) others_.erase(it->second);
+    byNumber_.erase(first, last);
 }
 
 std::optional<int32_t> SimWindowServer::ownerAt(platform::Point p) const {

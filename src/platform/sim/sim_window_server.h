@@ -1,8 +1,10 @@
 #pragma once
 
+#include <list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/events.h"
@@ -113,10 +115,16 @@ private:
     platform::Value entryFor(const SimWindow& window) const;
     platform::Rect toQuartz(const platform::Rect& frame) const;
 
+    using Entries = std::list<platform::Value>;
+    void index(Entries::iterator entry);
+
     Context& context_;
     const SimScreens& screens_;
-    std::vector<platform::Value> others_;  // front to back
-    std::vector<SimWindow*> visible_;      // front to back
+    Entries others_;  // front to back
+    // The entries of others_ by their window number, so that replacing or
+    // closing one does not walk the whole list.
+    std::unordered_multimap<int64_t, Entries::iterator> byNumber_;
+    std::vector<SimWindow*> visible_;  // front to back
     platform::WindowID nextID_ = 1000;
     bool listUnavailable_ = false;
 };
