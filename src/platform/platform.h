@@ -3,6 +3,7 @@
 #include "platform/accessibility.h"
 #include "platform/alerts.h"
 #include "platform/application.h"
+#include "platform/display_link.h"
 #include "platform/events.h"
 #include "platform/menus.h"
 #include "platform/run_loop.h"
@@ -34,6 +35,7 @@ struct Platform {
     Updater& updater;
     SystemLog& systemLog;
     Bundle& bundle;
+    DisplayLinks& displayLinks;
 };
 
 }  // namespace qm::platform

@@ -2,6 +2,7 @@
 
 #include "platform/macos/mac_accessibility.h"
 #include "platform/macos/mac_application.h"
+#include "platform/macos/mac_display_links.h"
 #include "platform/macos/mac_events.h"
 #include "platform/macos/mac_run_loop.h"
 #include "platform/macos/mac_screens.h"
@@ -39,6 +40,7 @@ private:
     MacUpdater updater_;
     MacSystemLog systemLog_;
     MacBundle bundle_;
+    MacDisplayLinks displayLinks_;
     platform::Platform platform_;
 };
 

@@ -18,6 +18,7 @@ MacPlatform::MacPlatform()
                 .loginItems = loginItems_,
                 .updater = updater_,
                 .systemLog = systemLog_,
-                .bundle = bundle_} {}
+                .bundle = bundle_,
+                .displayLinks = displayLinks_} {}
 
 }  // namespace qm::macos

@@ -54,6 +54,18 @@ void SimUserDefaults::setBool(bool value, std::string_view key) {
     setObject(Value(value), key);
 }
 
+std::optional<Value> SimUserDefaults::objectForKey(std::string_view key) const {
+    const Value* value = get(key);
+    return value ? std::optional(*value) : std::nullopt;
+}
+
+// Only a key that was there counts as a write: removing nothing changes nothing.
+void SimUserDefaults::removeObject(std::string_view key) {
+    if (!get(key)) return;
+    put(key, Value());
+    context_.observer->defaultsWritten(key, Value());
+}
+
 void SimUserDefaults::put(std::string_view key, Value value) {
     std::erase_if(store_, [key](const auto& entry) { return entry.first == key; });
     if (!value.isNull()) store_.emplace_back(std::string(key), std::move(value));

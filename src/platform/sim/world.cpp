@@ -14,6 +14,7 @@ World::World()
       loginItems_(context_),
       updater_(context_),
       systemLog_(context_),
+      displayLinks_(context_, runLoop_),
       platform_{.events = events_,
                 .runLoop = runLoop_,
                 .windowList = windows_,
@@ -29,6 +30,7 @@ World::World()
                 .loginItems = loginItems_,
                 .updater = updater_,
                 .systemLog = systemLog_,
-                .bundle = bundle_} {}
+                .bundle = bundle_,
+                .displayLinks = displayLinks_} {}
 
 }  // namespace qm::sim

@@ -4,6 +4,7 @@
 #include "platform/sim/context.h"
 #include "platform/sim/sim_accessibility.h"
 #include "platform/sim/sim_application.h"
+#include "platform/sim/sim_display_links.h"
 #include "platform/sim/sim_events.h"
 #include "platform/sim/sim_run_loop.h"
 #include "platform/sim/sim_screens.h"
@@ -42,6 +43,7 @@ public:
     SimStatusBar& statusBar() { return statusBar_; }
     SimLoginItems& loginItems() { return loginItems_; }
     SimBundle& bundle() { return bundle_; }
+    SimDisplayLinks& displayLinks() { return displayLinks_; }
 
 private:
     Context context_;
@@ -58,6 +60,7 @@ private:
     SimUpdater updater_;
     SimSystemLog systemLog_;
     SimBundle bundle_;
+    SimDisplayLinks displayLinks_;
     platform::Platform platform_;
 };
 
