@@ -154,6 +154,10 @@ private:
             return "The " + e["tap"].get<std::string>() + " tap " +
                    (e["verdict"] == "consume" ? "consumes" : "passes") + " the " + what + " at " + at(e["at"]) + ".";
         }
+        if (r.contains("settings"))
+            return r["settings"]["shown"] == true ? "The settings window opens." : "The settings window closes.";
+        if (r.contains("displayLink"))
+            return r["displayLink"] == true ? "Stepping follows the display's frames." : "The display link stops.";
         if (r.contains("delivered")) {
             const Json& d = r["delivered"];
             const std::string who = d["pid"].is_null() ? "No application" : "Process " + dumpLine(d["pid"]);
@@ -186,6 +190,38 @@ std::vector<std::pair<std::string, std::string>> walkOnboarding(Runner& runner, 
     return pictures;
 }
 
+// Opens the settings from the menu, sets the speed to 1.5 times and smooth
+// scrolling on a 120 Hz display, pictures the window, and scrolls with it.
+std::string walkSettings(Runner& runner, Narrator& narrator, std::ostream& out, const std::string& dir) {
+    const auto run = [&](const std::string& lines) {
+        std::istringstream text(lines);
+        runner.run(parseScenario(text));
+    };
+    out << "\nSettings…, chosen from the menu: 1.5 times the speed, smooth scrolling on a 120 Hz display, then a drag "
+           "in Notes:\n";
+    run(R"({"at": 13, "frontmost": {"bundle": "com.apple.Notes", "name": "Notes", "pid": 504}}
+{"at": 13, "window": {"id": 4, "pid": 504, "layer": 0, "bounds": [0, 0, 1440, 900]}}
+{"at": 13, "refreshRate": 120}
+{"at": 13, "menu": "showSettings"}
+{"at": 13.5, "settings": {"scrollSpeed": 1.5}}
+{"at": 14, "settings": {"smoothScrolling": true}})");
+    std::string problem;
+    for (sim::SimWindow* window : runner.world().windows().visibleWindows())
+        if (isSettingsWindow(*window))
+            problem =
+                cairo::writePagePicture((std::filesystem::path(dir) / "settings.png").string(), window->host()->tree(),
+                                        {window->frame().width, window->frame().height}, 2);
+    run(R"({"at": 14.5, "settings": "close"}
+{"at": 14.5, "frontmost": {"bundle": "com.apple.Notes", "name": "Notes", "pid": 504}}
+{"at": 15, "menu": "toggleEnabled"}
+{"at": 15, "move": [400, 300]}
+{"at": 15, "down": "middle"}
+{"at": 15.1, "move": [400, 450]}
+{"at": 16, "up": "middle"})");
+    narrator.endPhase();
+    return problem;
+}
+
 }  // namespace
 
 int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
@@ -214,6 +250,7 @@ int runDemo(const std::string& dir, std::ostream& out, std::ostream& err) {
                               writeMenuPicture(path("status-menu.png"), *runner.world().statusBar().item()->menu()));
         out << "\nGetting Started, chosen from the menu: the onboarding's three pages, Next, Next and Done:\n";
         for (auto& picture : walkOnboarding(runner, dir)) pictures.push_back(std::move(picture));
+        pictures.emplace_back("settings.png", walkSettings(runner, narrator, out, dir));
     }
     pictures.emplace_back("marker.png", writeMarkerPicture(path("marker.png"), 1));
     pictures.emplace_back("marker-enlarged.png", writeMarkerPicture(path("marker-enlarged.png"), 8));

@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <memory>
 
@@ -81,6 +82,13 @@ void drawSeries(cairo_t* cr, const PlotArea& area, const std::vector<ScrollSampl
     cairo_stroke(cr);
 }
 
+// A key equivalent as a menu shows it: the Command sign and the key, letters in capitals.
+std::string shortcut(const std::string& key) {
+    std::string shown = "⌘";
+    for (const char c : key) shown += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return shown;
+}
+
 // The width of a line of text in the picture's font.
 double textWidth(cairo_t* cr, const std::string& string, double size) {
     return TextLayout(cr, string, views::Font::system(size), std::nullopt).size().width;
@@ -147,7 +155,8 @@ std::string writeMenuPicture(const std::string& path, const sim::SimMenu& menu) 
     for (const auto& item : menu.items()) {
         height += item->isSeparator() ? separatorHeight : rowHeight;
         titleWidth = std::max(titleWidth, textWidth(measure.get(), item->title(), fontSize));
-        if (!item->keyEquivalent().empty()) keyWidth = std::max(keyWidth, textWidth(measure.get(), "⌘Q", fontSize));
+        if (!item->keyEquivalent().empty())
+            keyWidth = std::max(keyWidth, textWidth(measure.get(), shortcut(item->keyEquivalent()), fontSize));
     }
     const double width = checkColumn + titleWidth + keyGap + keyWidth + 2 * inset + 12;
 
@@ -179,7 +188,8 @@ std::string writeMenuPicture(const std::string& path, const sim::SimMenu& menu) 
         const double middle = y + rowHeight / 2;
         if (item->state() == platform::ControlState::on) text(cr.get(), "✓", inset + 6, middle, fontSize);
         text(cr.get(), item->title(), inset + checkColumn, middle, fontSize);
-        if (item->keyEquivalent() == "q") text(cr.get(), "⌘Q", width - inset - 10 - keyWidth, middle, fontSize);
+        if (!item->keyEquivalent().empty())
+            text(cr.get(), shortcut(item->keyEquivalent()), width - inset - 10 - keyWidth, middle, fontSize);
         y += rowHeight;
     }
     cairo_surface_flush(surface.get());

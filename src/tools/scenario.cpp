@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 
+#include "settings/settings.h"
 #include "tools/json_values.h"
 
 namespace qm::tools {
@@ -167,13 +168,13 @@ Action parseDefaults(const Json& arg, const Json&) {
 
 Action parseMenu(const Json& arg, const Json&) {
     static const std::vector<std::string> actions{
-        "open", "toggleEnabled", "toggleExcludeCurrentApp", "toggleLaunchAtLogin", "showOnboarding", "checkForUpdates:",
-        "quit"};
+        "open",           "toggleEnabled", "toggleExcludeCurrentApp", "toggleLaunchAtLogin",
+        "showOnboarding", "showSettings",  "checkForUpdates:",        "quit"};
     for (const auto& name : actions)
         if (arg == name) return action::Menu{name};
     throw Fault(
         "menu must be \"open\" or an item's action (toggleEnabled, toggleExcludeCurrentApp, "
-        "toggleLaunchAtLogin, showOnboarding, checkForUpdates:, quit)");
+        "toggleLaunchAtLogin, showOnboarding, showSettings, checkForUpdates:, quit)");
 }
 
 Action parseLoginItem(const Json& arg, const Json&) {
@@ -193,6 +194,64 @@ Action parseOnboarding(const Json& arg, const Json&) {
     for (const char* button : {"next", "back", "skip", "done", "openSettings", "close"})
         if (arg == button) return action::Onboarding{button};
     throw Fault("onboarding must be \"next\", \"back\", \"skip\", \"done\", \"openSettings\" or \"close\"");
+}
+
+Action parseRefreshRate(const Json& arg, const Json&) {
+    sim::RefreshRate rate;
+    if (arg.is_object()) {
+        onlyKeys(arg, {"hz", "jitter", "seed"}, "refreshRate");
+        if (!arg.contains("hz")) throw Fault("refreshRate needs hz");
+        rate.hz = toNumber(arg["hz"], "hz");
+        if (arg.contains("jitter")) rate.jitter = toNumber(arg["jitter"], "jitter");
+        if (arg.contains("seed"))
+            rate.seed = static_cast<uint64_t>(toInteger(arg["seed"], "seed", 0, std::numeric_limits<int64_t>::max()));
+    } else if (arg.is_number()) {
+        rate.hz = toNumber(arg, "refreshRate");
+    } else {
+        throw Fault("refreshRate must be a number of hertz or {\"hz\": n, \"jitter\": seconds, \"seed\": n}");
+    }
+    if (rate.hz < 1 || rate.hz > 1000) throw Fault("hz must be between 1 and 1000");
+    if (rate.jitter < 0 || rate.jitter >= 1 / rate.hz)
+        throw Fault("jitter must be at least 0 seconds and less than one frame (1 / hz)");
+    return action::RefreshRate{rate};
+}
+
+double settingNumber(const Json& value, const std::string& key, SettingRange range) {
+    const double x = toNumber(value, key);
+    if (x < range.minimum || x > range.maximum)
+        throw Fault(key + " must be between " + number(range.minimum).dump() + " and " + number(range.maximum).dump());
+    return x;
+}
+
+// One control of the settings window, as the user can set it.
+action::Settings parseSettingsControl(const std::string& key, const Json& value) {
+    using Kind = action::Settings::Kind;
+    if (key == settings_key::scrollSpeed) return {Kind::set, key, settingNumber(value, key, scrollSpeedRange)};
+    if (key == settings_key::deadZone) return {Kind::set, key, settingNumber(value, key, deadZoneRange)};
+    if (key == settings_key::triggerButton) {
+        const auto button = toInteger(value, key, 2, 4);
+        return {Kind::set, key, static_cast<double>(button)};
+    }
+    for (const auto flag : {settings_key::invertScrolling, settings_key::verticalOnly, settings_key::smoothScrolling})
+        if (key == flag) return {Kind::set, key, toBool(value, key) ? 1.0 : 0.0};
+    if (key == "removeExclusion") {
+        if (!value.is_string()) throw Fault("removeExclusion must be a bundle identifier");
+        return {Kind::removeExclusion, value.get<std::string>()};
+    }
+    if (key == "reset") {
+        requireTrue(value, "reset");
+        return {Kind::reset};
+    }
+    throw Fault("unknown settings control " + quoted(key) +
+                " (scrollSpeed, deadZone, triggerButton, invertScrolling, verticalOnly, smoothScrolling, "
+                "removeExclusion or reset)");
+}
+
+Action parseSettings(const Json& arg, const Json&) {
+    if (arg == "close") return action::Settings{action::Settings::Kind::close};
+    if (!arg.is_object() || arg.size() != 1)
+        throw Fault("settings must be \"close\" or an object with one control, such as {\"scrollSpeed\": 2}");
+    return parseSettingsControl(arg.begin().key(), arg.begin().value());
 }
 
 struct ActionKind {
@@ -242,6 +301,8 @@ const std::map<std::string, ActionKind>& actionKinds() {
         {"answerAlert", {parseAnswerAlert, {}}},
         {"loginItem", {parseLoginItem, {}}},
         {"onboarding", {parseOnboarding, {}}},
+        {"refreshRate", {parseRefreshRate, {}}},
+        {"settings", {parseSettings, {}}},
         {"end",
          {[](const Json& a, const Json&) -> Action {
               requireTrue(a, "end");

@@ -32,6 +32,10 @@ bool isKeyTap(const sim::TapState& tap) {
     return tap.mask & platform::eventMaskBit(et::keyDown);
 }
 
+bool isSettingsWindow(const sim::SimWindow& window) {
+    return window.host() && window.host()->tree().identifier == "settings";
+}
+
 void Trace::record(const char* key, Json value) {
     Json line = Json::object();
     line["t"] = static_cast<double>(clock_.now()) / 1e6;
@@ -85,6 +89,10 @@ void Trace::delivered(const sim::SimEvent& event, std::optional<int32_t> pid) {
 }
 
 void Trace::windowShown(const sim::SimWindow& window) {
+    if (isSettingsWindow(window)) {
+        record("settings", {{"shown", true}});
+        return;
+    }
     if (window.host()) {
         onboardingStep_ = -1;
         windowContentChanged(window);
@@ -99,11 +107,17 @@ void Trace::windowHidden(const sim::SimWindow& window) {
         record("marker", nullptr);
         return;
     }
+    if (isSettingsWindow(window)) {
+        record("settings", {{"shown", false}});
+        return;
+    }
     onboardingStep_ = -1;
     record("onboarding", {{"shown", false}});
 }
 
 void Trace::windowContentChanged(const sim::SimWindow& window) {
+    // The settings' own changes show as the user defaults they write.
+    if (isSettingsWindow(window)) return;
     const int step = window.host()->state().value("step", 0);
     if (!window.isVisible() || step == onboardingStep_) return;
     onboardingStep_ = step;

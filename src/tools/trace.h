@@ -38,6 +38,8 @@ public:
     void logged(std::string_view line) override { record("log", line); }
     void quitRequested() override { record("quit", true); }
     void trustPrompted() override { record("axPrompt", true); }
+    void displayLinkStarted() override { record("displayLink", true); }
+    void displayLinkStopped() override { record("displayLink", false); }
 
     void stateChanged(ScrollState state) override;
     void enabledChanged(bool enabled) override;
@@ -53,5 +55,8 @@ private:
 
 // Whether a tap listens to keys: the Escape tap, as opposed to the mouse tap.
 bool isKeyTap(const sim::TapState& tap);
+
+// Whether a window shows the settings, as opposed to the onboarding.
+bool isSettingsWindow(const sim::SimWindow& window);
 
 }  // namespace qm::tools
