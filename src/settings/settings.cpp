@@ -2,11 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace qm {
 
 using platform::Value;
 
+namespace {
+
+constexpr std::array<int, 3> triggerButtons{2, 3, 4};
+
+// How one stored value reads; nothing is an absent key.
 double readNumber(const std::optional<Value>& stored, double fallback, SettingRange range) {
     // A boolean is not a number here, though the system would read it as one.
     const auto number = stored ? stored->number() : std::nullopt;
@@ -26,6 +32,8 @@ int readTriggerButton(const std::optional<Value>& stored) {
         return defaults.triggerButton;
     return static_cast<int>(*number);
 }
+
+}  // namespace
 
 Settings Settings::read(const platform::UserDefaults& defaults) {
     const Settings fallback;

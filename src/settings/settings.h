@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <string_view>
 
 #include "platform/user_defaults.h"
@@ -44,12 +43,6 @@ struct SettingRange {
 };
 inline constexpr SettingRange scrollSpeedRange{0.25, 4.0};
 inline constexpr SettingRange deadZoneRange{0, 40};
-inline constexpr std::array<int, 3> triggerButtons{2, 3, 4};
-
-// How one stored value reads (nothing: the key is absent).
-double readNumber(const std::optional<platform::Value>& stored, double fallback, SettingRange range);
-bool readFlag(const std::optional<platform::Value>& stored, bool fallback);
-int readTriggerButton(const std::optional<platform::Value>& stored);
 
 // Removes every setting, so that each reads as its default again.
 void restoreDefaultSettings(platform::UserDefaults& defaults);
