@@ -122,6 +122,36 @@ void BM_MiddlePressStartsSession(benchmark::State& state) {
 }
 BENCHMARK(BM_MiddlePressStartsSession);
 
+// A middle click at the anchor locks a session; the pointer then rests 120
+// points below it. False when the session did not lock.
+bool lockSessionBelowAnchor(Desktop& desktop) {
+    auto press = middleEvent(desktop.ledger, et::otherMouseDown);
+    auto release = middleEvent(desktop.ledger, et::otherMouseUp);
+    desktop.deliver(press, et::otherMouseDown);
+    desktop.deliver(release, et::otherMouseUp);
+    desktop.world.events().movePointer({anchor.x, anchor.y + 120});
+    return desktop.controller().state() == qm::ScrollState::locked;
+}
+
+// Runs the session's steps, each reached by advance(), past the first ones
+// whose velocity is still rising, then times them: every timed step must
+// fire and post.
+template <class Advance>
+void timeSteps(benchmark::State& state, Desktop& desktop, Advance advance) {
+    auto& runLoop = desktop.world.runLoop();
+    for (int i = 0; i < 50; ++i) advance();
+    const auto& ledger = desktop.world.ledger();
+    const std::size_t firingsBefore = runLoop.firings();
+    const std::size_t eventsBefore = ledger.createdCount(qm::sim::Ledger::event);
+    for (auto _ : state) advance();
+    const auto steps = static_cast<std::size_t>(state.iterations());
+    if (runLoop.firings() < firingsBefore + steps) state.SkipWithError("a step did not fire");
+    // A posting step makes three events: the pointer read, the wheel event and its posted copy.
+    if (ledger.createdCount(qm::sim::Ledger::event) < eventsBefore + 3 * steps)
+        state.SkipWithError("a step posted nothing");
+    if (desktop.controller().state() != qm::ScrollState::locked) state.SkipWithError("the session ended");
+}
+
 // One stepping tick of a locked session with the pointer 120 points below the
 // anchor: the virtual clock moves on by one interval, the simulated run loop
 // finds and fires the timer, and the step reads the pointer, builds one wheel
@@ -130,28 +160,9 @@ BENCHMARK(BM_MiddlePressStartsSession);
 // firing every 1500 ticks is part of the run.
 void BM_SteppingTick(benchmark::State& state) {
     Desktop desktop;
-    auto press = middleEvent(desktop.ledger, et::otherMouseDown);
-    auto release = middleEvent(desktop.ledger, et::otherMouseUp);
-    desktop.deliver(press, et::otherMouseDown);
-    desktop.deliver(release, et::otherMouseUp);
-    if (desktop.controller().state() != qm::ScrollState::locked) {
-        state.SkipWithError("the session did not lock");
-        return;
-    }
-    desktop.world.events().movePointer({anchor.x, anchor.y + 120});
+    if (!lockSessionBelowAnchor(desktop)) return state.SkipWithError("the session did not lock");
     auto& runLoop = desktop.world.runLoop();
-    // Past the first ticks the velocity is steady and every tick posts.
-    for (int i = 0; i < 50; ++i) runLoop.advanceTo(runLoop.now() + tickMicros);
-    const auto& ledger = desktop.world.ledger();
-    const std::size_t firingsBefore = runLoop.firings();
-    const std::size_t eventsBefore = ledger.createdCount(qm::sim::Ledger::event);
-    for (auto _ : state) runLoop.advanceTo(runLoop.now() + tickMicros);
-    const auto ticks = static_cast<std::size_t>(state.iterations());
-    if (runLoop.firings() < firingsBefore + ticks) state.SkipWithError("a tick did not fire");
-    // A posting tick makes three events: the pointer read, the wheel event and its posted copy.
-    if (ledger.createdCount(qm::sim::Ledger::event) < eventsBefore + 3 * ticks)
-        state.SkipWithError("a tick posted nothing");
-    if (desktop.controller().state() != qm::ScrollState::locked) state.SkipWithError("the session ended");
+    timeSteps(state, desktop, [&runLoop] { runLoop.advanceTo(runLoop.now() + tickMicros); });
 }
 BENCHMARK(BM_SteppingTick);
 
@@ -171,6 +182,23 @@ void BM_BareScrollPost(benchmark::State& state) {
         state.SkipWithError("an event was not posted");
 }
 BENCHMARK(BM_BareScrollPost);
+// The same session with smooth scrolling on, one display frame per
+// iteration at the rate given: the clock moves on to the next frame, the
+// simulated link fires and schedules the one after, and the step, with the
+// frame's own share of smoothing, posts one wheel event. Beside
+// BM_SteppingTick it shows what following the display costs per step.
+void BM_SmoothFrame(benchmark::State& state) {
+    Desktop desktop;
+    desktop.world.defaults().put("smoothScrolling", true);
+    auto& links = desktop.world.displayLinks();
+    links.setRefreshRate({static_cast<double>(state.range(0)), 0, 0});
+    if (!lockSessionBelowAnchor(desktop)) return state.SkipWithError("the session did not lock");
+    if (desktop.world.ledger().live(qm::sim::Ledger::displayLink) != 1)
+        return state.SkipWithError("the session does not follow the display");
+    auto& runLoop = desktop.world.runLoop();
+    timeSteps(state, desktop, [&runLoop, &links] { runLoop.advanceTo(links.nextFrame(runLoop.now())); });
+}
+BENCHMARK(BM_SmoothFrame)->Arg(60)->Arg(144);
 
 // A middle press on a link in a browser: the frontmost lookup, the exclusion
 // check, the accessibility walk from the hit element up three levels to the

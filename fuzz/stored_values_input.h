@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <set>
 #include <string>
@@ -12,6 +13,7 @@
 #include "fuzz_check.h"
 #include "platform/sim/sim_user_defaults.h"
 #include "platform/sim/world.h"
+#include "settings/settings.h"
 #include "tools/json_values.h"
 
 namespace qm::fuzz {
@@ -65,6 +67,18 @@ inline bool expectedBool(const tools::ParsedJson& json) {
     if (json.is_number()) return json != 0;
     if (json.is_string()) return readsTrue(json.get<std::string>());
     return false;
+}
+
+// A number setting: a finite number, clamped to its range; anything else the default.
+inline double expectedNumber(const tools::Json& json, double fallback, double least, double most) {
+    if (!json.is_number() || !std::isfinite(json.get<double>())) return fallback;
+    return std::clamp(json.get<double>(), least, most);
+}
+
+inline int expectedTrigger(const tools::Json& json) {
+    if (!json.is_number()) return 2;
+    const double button = json.get<double>();
+    return button == 3 || button == 4 ? static_cast<int>(button) : 2;
 }
 
 // The stored list after a write: an array of distinct strings, in order.
@@ -133,6 +147,17 @@ inline void checkStoredValuesInput(std::string_view data) {
     manager.toggle(id);
     check(writtenIDs(defaults) == before, "a second toggle restores what was readable");
     check(defaults.boolForKey(kOnboardedKey) == onboarded, "a toggle leaves other keys alone");
+
+    for (const auto key : settings_key::all) defaults.put(key, value);
+    const Settings settings = Settings::read(defaults);
+    const bool flag = json.is_boolean() && json.get<bool>();
+    check(settings.scrollSpeed == expectedNumber(json, 1, 0.25, 4), "a stored speed reads as documented");
+    check(settings.deadZone == expectedNumber(json, 10, 0, 40), "a stored dead zone reads as documented");
+    check(settings.triggerButton == expectedTrigger(json), "a stored trigger button reads as documented");
+    check(settings.invertScrolling == flag && settings.verticalOnly == flag && settings.smoothScrolling == flag,
+          "a stored flag counts only as a boolean");
+    const platform::Value* kept = defaults.get(settings_key::scrollSpeed);
+    check((kept ? *kept : platform::Value()) == value, "reading the settings rewrites nothing");
 }
 
 }  // namespace qm::fuzz

@@ -13,7 +13,7 @@ add_executable(Quillmere MACOSX_BUNDLE ${macos_sources} ${bundle_resources})
 target_compile_options(Quillmere PRIVATE -fobjc-arc -fblocks)
 target_link_libraries(Quillmere PRIVATE quillmere_program
   "-framework AppKit" "-framework Foundation" "-framework CoreFoundation" "-framework CoreGraphics"
-  "-framework ApplicationServices" "-framework ServiceManagement")
+  "-framework ApplicationServices" "-framework ServiceManagement" "-framework CoreVideo")
 quillmere_warnings(Quillmere)
 set_source_files_properties(${resources}/en.lproj/Localizable.strings PROPERTIES
   MACOSX_PACKAGE_LOCATION Resources/en.lproj)

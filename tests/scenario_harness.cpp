@@ -67,6 +67,17 @@ std::vector<std::string> deliveries(const ScenarioRun& run) {
     return out;
 }
 
+std::vector<std::string> decisions(const ScenarioRun& run) {
+    std::vector<std::string> out;
+    for (const Json& record : run.records("tapped")) {
+        const Json& d = record["tapped"];
+        std::string text = record["t"].dump() + " " + d["tap"].get<std::string>() + " " + d["type"].dump();
+        if (d.contains("button")) text += "/" + d["button"].dump();
+        out.push_back(text + " " + d["verdict"].get<std::string>());
+    }
+    return out;
+}
+
 std::string line(double at, const std::string& action) {
     std::ostringstream text;
     text << "{\"at\": " << at << ", " << action << "}\n";

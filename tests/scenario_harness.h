@@ -55,6 +55,10 @@ private:
 // One line per button event an application received: "t pid type/button".
 std::vector<std::string> deliveries(const ScenarioRun& run);
 
+// One line per tap decision, "t tap type/button verdict", so that a test reads
+// the whole exchange between the taps and the engine at a glance.
+std::vector<std::string> decisions(const ScenarioRun& run);
+
 // A scenario line: {"at": t, <action>}.
 std::string line(double at, const std::string& action);
 

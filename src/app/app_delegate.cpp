@@ -9,7 +9,8 @@ AppDelegate::AppDelegate(const platform::Platform& platform)
       exclusions_(platform.defaults),
       controller_(platform, exclusions_),
       updaterController_(platform.updater.makeStandardController()),
-      onboarding_(platform) {}
+      onboarding_(platform),
+      settings_(platform, exclusions_) {}
 
 std::string AppDelegate::text(std::string_view key) const {
     return localizedText(platform_.bundle, key);

@@ -8,11 +8,13 @@
 #include "exclusions/exclusion_manager.h"
 #include "onboarding/onboarding_window_controller.h"
 #include "platform/platform.h"
+#include "settings/settings_window_controller.h"
 
 namespace qm {
 
 // The application: it owns the engine, the status item and its menu, the
-// updater, the onboarding window and the permission poll, and runs the launch.
+// updater, the onboarding and settings windows and the permission poll, and
+// runs the launch.
 class AppDelegate : public platform::ApplicationDelegate, public platform::MenuDelegate, public platform::ActionTarget {
 public:
     explicit AppDelegate(const platform::Platform& platform);
@@ -28,6 +30,7 @@ public:
     void toggleExcludeCurrentApp();
     void toggleLaunchAtLogin();
     void showOnboarding();
+    void showSettings();
     void quit();
 
     ScrollController& scrollController() { return controller_; }
@@ -56,6 +59,7 @@ private:
     std::unique_ptr<platform::Timer> permissionPollTimer_;
     std::unique_ptr<platform::UpdaterController> updaterController_;
     OnboardingWindowController onboarding_;
+    SettingsWindowController settings_;
     // Owned by the status item's menu, which lives as long as this delegate.
     platform::MenuItem* enableItem_ = nullptr;
     platform::MenuItem* excludeItem_ = nullptr;

@@ -42,6 +42,7 @@ void AppDelegate::setupStatusItem() {
     loginItem_ = &menu->addItem(text("menu.launchAtLogin"), "toggleLaunchAtLogin", "");
     loginItem_->setTarget(this);
     menu->addItem(text("menu.gettingStarted"), "showOnboarding", "").setTarget(this);
+    menu->addItem(text("menu.settings"), "showSettings", ",").setTarget(this);
     menu->addSeparator();
     auto& updates = menu->addItem(text("menu.checkForUpdates"), "checkForUpdates:", "");
     updates.setTarget(updaterController_.get());
@@ -79,6 +80,7 @@ void AppDelegate::performAction(std::string_view selector, platform::MenuItem&) 
     if (selector == "toggleExcludeCurrentApp") toggleExcludeCurrentApp();
     if (selector == "toggleLaunchAtLogin") toggleLaunchAtLogin();
     if (selector == "showOnboarding") showOnboarding();
+    if (selector == "showSettings") showSettings();
     if (selector == "quit") quit();
 }
 
@@ -101,10 +103,15 @@ void AppDelegate::toggleExcludeCurrentApp() {
     if (kDefaultExcludedBundleIDs().contains(*app->bundleIdentifier)) return;
     exclusions_.toggle(*app->bundleIdentifier);
     refreshMenuState();
+    settings_.refresh();
 }
 
 void AppDelegate::showOnboarding() {
     onboarding_.show();
+}
+
+void AppDelegate::showSettings() {
+    settings_.show();
 }
 
 void AppDelegate::quit() {

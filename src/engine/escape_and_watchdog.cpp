@@ -14,8 +14,7 @@ constexpr double watchdogInterval = 30.0;
 }  // namespace
 
 void ScrollController::exitScroll() {
-    if (timer_) timer_->invalidate();
-    timer_.reset();
+    stopStepping();
     marker_.hide();
     removeEscTap();
     targetPID_.reset();

@@ -80,8 +80,9 @@ Event* ScrollController::handle(EventType type, Event* event) {
         return nullptr;
     }
     if (type != et::otherMouseDown && type != et::otherMouseUp) return event;
-    if (event->integerValueField(platform::event_field::mouseButtonNumber) != platform::mouse_button::center)
-        return event;
+    if (type == et::otherMouseDown && state_ == ScrollState::idle) settings_ = Settings::read(platform_.defaults);
+    const int64_t button = event->integerValueField(platform::event_field::mouseButtonNumber);
+    if (button != settings_.triggerButton) return handleOtherButton(type, button, event);
 
     if (type == et::otherMouseUp) {
         switch (state_) {
@@ -106,15 +107,26 @@ Event* ScrollController::handle(EventType type, Event* event) {
     const auto bundleID = frontmostBundleID();
     if (bundleID && exclusions_.isExcluded(*bundleID)) return event;
     if (event->flags() & platform::eventFlagMaskShift) return event;
-    handleMiddlePress();
+    handleTriggerPress();
     return nullptr;
 }
 
-// A middle press that neither ends a locked session nor belongs to the application.
-void ScrollController::handleMiddlePress() {
+// With a side button as the trigger the middle button belongs to the
+// applications, except that its press ends a locked session as any click does.
+Event* ScrollController::handleOtherButton(EventType type, int64_t button, Event* event) {
+    if (type != et::otherMouseDown || button != platform::mouse_button::center || state_ != ScrollState::locked)
+        return event;
+    exitScroll();
+    return nullptr;
+}
+
+// A trigger press that neither ends a locked session nor belongs to the application.
+void ScrollController::handleTriggerPress() {
     const Point p = pointerLocation();
     const auto bundleID = frontmostBundleID();
-    if (bundleID && kWebAppBundleIDs().contains(*bundleID) && isLinkAt(p)) {
+    // A middle click on a link opens it; a side button has no such meaning.
+    const bool middleTrigger = settings_.triggerButton == static_cast<int>(platform::mouse_button::center);
+    if (middleTrigger && bundleID && kWebAppBundleIDs().contains(*bundleID) && isLinkAt(p)) {
         // A session whose release was lost must not go on stepping, with its
         // marker up, behind the link click: nothing would ever end it.
         if (state_ == ScrollState::pressed) exitScroll();

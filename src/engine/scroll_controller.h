@@ -10,6 +10,7 @@
 #include "exclusions/exclusion_manager.h"
 #include "overlay/anchor_marker.h"
 #include "platform/platform.h"
+#include "settings/settings.h"
 
 namespace qm {
 
@@ -25,9 +26,10 @@ public:
     virtual void enabledChanged(bool enabled) = 0;
 };
 
-// The scroll engine: a mouse tap that runs the session state machine on
-// middle-button events, the stepping timer that scrolls the window under the
-// anchor, the Escape tap of a locked session and the watchdog of both taps.
+// The scroll engine: a mouse tap that runs the session state machine on the
+// trigger button's events, the stepping timer (or the display's frames) that
+// scrolls the window under the anchor, the Escape tap of a locked session and
+// the watchdog of both taps.
 class ScrollController {
 public:
     ScrollController(const platform::Platform& platform, const ExclusionManager& exclusions);
@@ -67,11 +69,16 @@ private:
     // The taps' decisions: the event to let it through, nullptr to consume it.
     platform::Event* handle(platform::EventType type, platform::Event* event);
     platform::Event* handleKey(platform::EventType type, platform::Event* event);
+    platform::Event* handleOtherButton(platform::EventType type, int64_t button, platform::Event* event);
 
-    void handleMiddlePress();
+    void handleTriggerPress();
     void startSession(platform::Point p);
     void startTimer();
+    bool startDisplayLink();
+    void stopStepping();
     void scrollStep();
+    void displayFrame(double frameTime);
+    void step(double dt);
     void exitScroll();
     void installEscTap();
     void removeEscTap();
@@ -98,6 +105,9 @@ private:
     ScrollObserver* observer_ = nullptr;
 
     ScrollState state_ = ScrollState::idle;
+    // Read when a press arrives with no session running; they hold for the
+    // session it starts.
+    Settings settings_;
     platform::Point anchor_;
     bool moved_ = false;
     std::unique_ptr<platform::Timer> timer_;
@@ -113,6 +123,9 @@ private:
     std::unique_ptr<platform::RunLoopSource> escRunLoopSource_;
     std::unique_ptr<platform::Timer> watchdog_;
     bool isEnabled_ = false;
+    // Stepping with the display's frames, instead of the timer, during a session.
+    std::unique_ptr<platform::DisplayLink> displayLink_;
+    double lastFrameTime_ = 0;
 };
 
 }  // namespace qm

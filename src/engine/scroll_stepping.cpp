@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "engine/scroll_controller.h"
@@ -8,31 +9,63 @@ namespace qm {
 using platform::Point;
 
 void ScrollController::startTimer() {
-    if (timer_) timer_->invalidate();
+    stopStepping();
+    if (settings_.smoothScrolling && startDisplayLink()) return;
     auto timer = platform_.runLoop.makeTimer(stepping::tickInterval, true, [this] { scrollStep(); });
     // Common modes, so that scrolling goes on while a menu tracks or an alert runs.
     platform_.runLoop.addTimer(*timer, platform::RunLoopMode::common);
     timer_ = std::move(timer);
 }
 
-void ScrollController::scrollStep() {
-    const Point c = pointerLocation();
-    const double tX = stepping::targetVelocity(c.x - anchor_.x);
-    const double tY = stepping::targetVelocity(c.y - anchor_.y);
-    if (tX != 0 || tY != 0) moved_ = true;
+// Steps with the display's frames; false, leaving the fixed timer to step,
+// when the display under the anchor cannot be followed.
+bool ScrollController::startDisplayLink() {
+    auto link = platform_.displayLinks.start(anchor_, [this](double frameTime) { displayFrame(frameTime); });
+    if (!link) return false;
+    lastFrameTime_ = platform_.displayLinks.now();
+    displayLink_ = std::move(link);
+    return true;
+}
 
-    velX_ += (tX - velX_) * stepping::smoothing;
-    velY_ += (tY - velY_) * stepping::smoothing;
-    // Whole pixels go out now; the fractions wait for the next tick.
-    const double aX = accX_ + velX_ * stepping::tickInterval;
-    const double aY = accY_ + velY_ * stepping::tickInterval;
+void ScrollController::stopStepping() {
+    if (timer_) timer_->invalidate();
+    timer_.reset();
+    displayLink_.reset();
+}
+
+void ScrollController::scrollStep() {
+    step(stepping::tickInterval);
+}
+
+void ScrollController::displayFrame(double frameTime) {
+    const double elapsed = frameTime - lastFrameTime_;
+    if (elapsed <= 0) return;
+    lastFrameTime_ = frameTime;
+    step(std::min(elapsed, stepping::longestStep));
+}
+
+void ScrollController::step(double dt) {
+    const Point c = pointerLocation();
+    const double dx = c.x - anchor_.x;
+    const double dy = c.y - anchor_.y;
+    // Moved on either axis, also one whose scrolling the settings switch off.
+    if (std::fabs(dx) > settings_.deadZone || std::fabs(dy) > settings_.deadZone) moved_ = true;
+    const double tX = settings_.verticalOnly ? 0 : stepping::targetVelocity(dx, settings_);
+    const double tY = stepping::targetVelocity(dy, settings_);
+
+    const double share = stepping::smoothingOver(dt);
+    velX_ += (tX - velX_) * share;
+    velY_ += (tY - velY_) * share;
+    // Whole pixels go out now; the fractions wait for the next step.
+    const double aX = accX_ + velX_ * dt;
+    const double aY = accY_ + velY_ * dt;
     const double wX = std::trunc(aX);
     const double wY = std::trunc(aY);
     accX_ = aX - wX;
     accY_ = aY - wY;
     if (wX == 0 && wY == 0) return;
 
-    // At most 200 pixels a tick, so the narrowing cannot overflow.
+    // At most the speed cap times the longest step, so the narrowing cannot overflow.
     const auto event = platform_.events.createScrollWheelEvent2(eventSource_.get(), platform::ScrollUnit::pixel, 2,
                                                                 static_cast<int32_t>(wY), static_cast<int32_t>(wX), 0);
     if (!event) return;

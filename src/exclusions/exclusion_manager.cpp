@@ -14,12 +14,27 @@ BundleIDSet ExclusionManager::storedSet() const {
 bool ExclusionManager::toggle(const std::string& id) {
     BundleIDSet stored = storedSet();
     if (!stored.erase(id)) stored.insert(id);
+    store(stored);
+    return isExcluded(id);
+}
 
-    // Sorted so that the stored array does not depend on hashing.
+std::vector<std::string> ExclusionManager::userList() const {
+    const BundleIDSet stored = storedSet();
     std::vector<std::string> ids(stored.begin(), stored.end());
     std::sort(ids.begin(), ids.end());
-    defaults_.setObject(platform::Value::Array(ids.begin(), ids.end()), key_);
-    return isExcluded(id);
+    return ids;
+}
+
+void ExclusionManager::remove(const std::string& id) {
+    BundleIDSet stored = storedSet();
+    if (stored.erase(id)) store(stored);
+}
+
+void ExclusionManager::store(const BundleIDSet& ids) {
+    // Sorted so that the stored array does not depend on hashing.
+    std::vector<std::string> sorted(ids.begin(), ids.end());
+    std::sort(sorted.begin(), sorted.end());
+    defaults_.setObject(platform::Value::Array(sorted.begin(), sorted.end()), key_);
 }
 
 bool ExclusionManager::isExcluded(const std::string& id) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "exclusions/bundle_id_sets.h"
 #include "platform/user_defaults.h"
@@ -17,9 +18,14 @@ public:
     // Flips id in the user's list and answers whether it is excluded afterwards.
     bool toggle(const std::string& id);
     bool isExcluded(const std::string& id) const;
+    // The user's own list, sorted; empty when what is stored is not a list of strings.
+    std::vector<std::string> userList() const;
+    // Takes id off the user's list; a list without it is left as it is.
+    void remove(const std::string& id);
 
 private:
     BundleIDSet storedSet() const;
+    void store(const BundleIDSet& ids);
 
     const std::string key_ = "excludedBundleIDs";
     platform::UserDefaults& defaults_;

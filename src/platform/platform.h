@@ -3,6 +3,7 @@
 #include "platform/accessibility.h"
 #include "platform/alerts.h"
 #include "platform/application.h"
+#include "platform/display_link.h"
 #include "platform/events.h"
 #include "platform/main_queue.h"
 #include "platform/menus.h"
@@ -38,6 +39,7 @@ struct Platform {
     Bundle& bundle;
     MainQueue& mainQueue;
     SystemNotifications& notifications;
+    DisplayLinks& displayLinks;
 };
 
 }  // namespace qm::platform

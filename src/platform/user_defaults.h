@@ -20,6 +20,9 @@ public:
     virtual bool boolForKey(std::string_view key) const = 0;
     virtual void setObject(const Value& value, std::string_view key) = 0;
     virtual void setBool(bool value, std::string_view key) = 0;
+    // The stored value as it is, of whatever type; nothing when the key is absent.
+    virtual std::optional<Value> objectForKey(std::string_view key) const = 0;
+    virtual void removeObject(std::string_view key) = 0;
 };
 
 }  // namespace qm::platform

@@ -19,6 +19,9 @@ public:
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;
     // False when the URL does not parse or nothing opens it.
     virtual bool openURL(const std::string& url) = 0;
+    // The name of the application with this bundle identifier; nothing when
+    // the system does not know one.
+    virtual std::optional<std::string> applicationName(const std::string& bundleIdentifier) const = 0;
 };
 
 class ProcessInfo {

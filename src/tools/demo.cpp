@@ -168,6 +168,10 @@ private:
             return "The " + e["tap"].get<std::string>() + " tap " +
                    (e["verdict"] == "consume" ? "consumes" : "passes") + " the " + what + " at " + at(e["at"]) + ".";
         }
+        if (r.contains("settings"))
+            return r["settings"]["shown"] == true ? "The settings window opens." : "The settings window closes.";
+        if (r.contains("displayLink"))
+            return r["displayLink"] == true ? "Stepping follows the display's frames." : "The display link stops.";
         if (r.contains("delivered")) {
             const Json& d = r["delivered"];
             const std::string who = d["pid"].is_null() ? "No application" : "Process " + dumpLine(d["pid"]);
@@ -230,6 +234,32 @@ std::string writeFile(const std::filesystem::path& path, const std::string& text
 // What the demo leaves in its directory: each file, or what went wrong with it.
 using Written = std::vector<std::pair<std::string, std::string>>;
 
+// Opens the settings from the menu, sets the speed to 1.5 times and smooth
+// scrolling on a 120 Hz display, pictures the window, and scrolls with it.
+Written walkSettings(Script& script, Runner& runner, Narrator& narrator, const std::filesystem::path& dir) {
+    script.play(R"({"at": 13, "frontmost": {"bundle": "com.apple.Notes", "name": "Notes", "pid": 504}}
+{"at": 13, "window": {"id": 4, "pid": 504, "layer": 0, "bounds": [0, 0, 1440, 900]}}
+{"at": 13, "refreshRate": 120}
+{"at": 13, "menu": "showSettings"}
+{"at": 13.5, "settings": {"scrollSpeed": 1.5}}
+{"at": 14, "settings": {"smoothScrolling": true}})");
+    Written pictures;
+    for (sim::SimWindow* window : runner.world().windows().visibleWindows())
+        if (isSettingsWindow(*window))
+            pictures.emplace_back("settings.png",
+                                  cairo::writePagePicture((dir / "settings.png").string(), window->host()->tree(),
+                                                          {window->frame().width, window->frame().height}, 2));
+    script.play(R"({"at": 14.5, "settings": "close"}
+{"at": 14.5, "frontmost": {"bundle": "com.apple.Notes", "name": "Notes", "pid": 504}}
+{"at": 15, "menu": "toggleEnabled"}
+{"at": 15, "move": [400, 300]}
+{"at": 15, "down": "middle"}
+{"at": 15.1, "move": [400, 450]}
+{"at": 16, "up": "middle"})");
+    narrator.endPhase("smooth, 1.5 times the speed");
+    return pictures;
+}
+
 // What running the phases leaves: the scenario as played, and the pictures taken on the way.
 struct Played {
     std::string scenario;
@@ -258,6 +288,12 @@ Played runPhases(std::ostream& traceFile, std::ostream& story, Narrator& narrato
     story << '\n' << onboardingTitle << ":\n";
     script.comment(onboardingTitle);
     for (auto& picture : walkOnboarding(script, runner, dir)) played.pictures.push_back(std::move(picture));
+    const char* settingsTitle =
+        "Settings…, chosen from the menu: 1.5 times the speed, smooth scrolling on a 120 Hz display, then a drag "
+        "in Notes";
+    story << '\n' << settingsTitle << ":\n";
+    script.comment(settingsTitle);
+    for (auto& picture : walkSettings(script, runner, narrator, dir)) played.pictures.push_back(std::move(picture));
     played.scenario = script.text();
     return played;
 }

@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <memory>
 
@@ -81,6 +82,11 @@ void drawSeries(cairo_t* cr, const PlotArea& area, const std::vector<ScrollSampl
     cairo_stroke(cr);
 }
 
+// The width of a line of text in the picture's font.
+double textWidth(cairo_t* cr, const std::string& string, double size) {
+    return TextLayout(cr, string, views::Font::system(size), std::nullopt).size().width;
+}
+
 void drawStretches(cairo_t* cr, const PlotArea& area, const std::vector<PlotStretch>& stretches) {
     for (const PlotStretch& stretch : stretches) {
         const double left = area.x(stretch.from), right = area.x(stretch.to);
@@ -88,14 +94,20 @@ void drawStretches(cairo_t* cr, const PlotArea& area, const std::vector<PlotStre
         cairo_rectangle(cr, left, area.top, std::max(right - left, 1.0), area.height);
         cairo_fill(cr);
         cairo_set_source_rgb(cr, 0.30, 0.30, 0.30);
-        text(cr, stretch.label, (left + right) / 2, area.top + 12, 12, true);
+        // A label over a stretch at an edge of the plot stays inside it.
+        const double half = textWidth(cr, stretch.label, 12) / 2;
+        const double centre = std::clamp((left + right) / 2, area.left + half, area.left + area.width - half);
+        text(cr, stretch.label, centre, area.top + 12, 12, true);
     }
 }
 
-// The width of a line of text in the picture's font.
-double textWidth(cairo_t* cr, const std::string& string, double size) {
-    return TextLayout(cr, string, views::Font::system(size), std::nullopt).size().width;
+// A key equivalent as a menu shows it: the Command sign and the key, letters in capitals.
+std::string shortcut(const std::string& key) {
+    std::string shown = "⌘";
+    for (const char c : key) shown += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return shown;
 }
+
 
 }  // namespace
 
@@ -160,7 +172,8 @@ std::string writeMenuPicture(const std::string& path, const sim::SimMenu& menu) 
     for (const auto& item : menu.items()) {
         height += item->isSeparator() ? separatorHeight : rowHeight;
         titleWidth = std::max(titleWidth, textWidth(measure.get(), item->title(), fontSize));
-        if (!item->keyEquivalent().empty()) keyWidth = std::max(keyWidth, textWidth(measure.get(), "⌘Q", fontSize));
+        if (!item->keyEquivalent().empty())
+            keyWidth = std::max(keyWidth, textWidth(measure.get(), shortcut(item->keyEquivalent()), fontSize));
     }
     const double width = checkColumn + titleWidth + keyGap + keyWidth + 2 * inset + 12;
 
@@ -192,7 +205,8 @@ std::string writeMenuPicture(const std::string& path, const sim::SimMenu& menu) 
         const double middle = y + rowHeight / 2;
         if (item->state() == platform::ControlState::on) text(cr.get(), "✓", inset + 6, middle, fontSize);
         text(cr.get(), item->title(), inset + checkColumn, middle, fontSize);
-        if (item->keyEquivalent() == "q") text(cr.get(), "⌘Q", width - inset - 10 - keyWidth, middle, fontSize);
+        if (!item->keyEquivalent().empty())
+            text(cr.get(), shortcut(item->keyEquivalent()), width - inset - 10 - keyWidth, middle, fontSize);
         y += rowHeight;
     }
     cairo_surface_flush(surface.get());

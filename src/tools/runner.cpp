@@ -62,15 +62,32 @@ void Runner::launch() {
     program_->run();
 }
 
+sim::SimWindow* Runner::hostedWindow(bool settings) {
+    for (sim::SimWindow* window : world_.windows().visibleWindows())
+        if (window->host() && isSettingsWindow(*window) == settings) return window;
+    return nullptr;
+}
+
 void Runner::pressOnboarding(const std::string& button) {
-    for (sim::SimWindow* window : world_.windows().visibleWindows()) {
-        if (!window->host()) continue;
-        // A button that is not on the page cannot be pressed.
-        if (button == "close")
-            window->performClose();
-        else
-            window->host()->press(button);
-        return;
+    sim::SimWindow* window = hostedWindow(false);
+    if (!window) return;
+    // A button that is not on the page cannot be pressed.
+    if (button == "close")
+        window->performClose();
+    else
+        window->host()->press(button);
+}
+
+void Runner::useSettings(const action::Settings& control) {
+    sim::SimWindow* window = hostedWindow(true);
+    if (!window) return;
+    // A control that is not in the window cannot be used.
+    using Kind = action::Settings::Kind;
+    switch (control.kind) {
+        case Kind::close: window->performClose(); break;
+        case Kind::set: window->host()->change(control.key, control.value); break;
+        case Kind::removeExclusion: window->host()->press("remove:" + control.key); break;
+        case Kind::reset: window->host()->press("reset"); break;
     }
 }
 
@@ -112,6 +129,8 @@ void Runner::apply(const Action& action) {
                        if (a.fail) w.loginItems().failNextCall(*a.fail);
                    },
                    [&](const action::Onboarding& a) { pressOnboarding(a.button); },
+                   [&](const action::RefreshRate& a) { w.displayLinks().setRefreshRate(a.rate); },
+                   [&](const action::Settings& a) { useSettings(a); },
                    [&](const action::End&) {},
                    [&](const action::Wake&) { w.wake(); },
                },

@@ -36,6 +36,10 @@ private:
     void launch();
     // Presses a button of the onboarding window on screen, if there is one.
     void pressOnboarding(const std::string& button);
+    // Works a control of the settings window on screen, if there is one.
+    void useSettings(const action::Settings& control);
+    // The settings window or the onboarding window, when it is on screen.
+    sim::SimWindow* hostedWindow(bool settings);
     // The nested loop of a modal alert: the steps run until one answers it.
     platform::ModalResponse runModal();
 

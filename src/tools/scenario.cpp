@@ -7,6 +7,7 @@
 #include <map>
 #include <system_error>
 
+#include "settings/settings.h"
 #include "tools/json_values.h"
 
 namespace qm::tools {
@@ -34,8 +35,7 @@ double toNumber(const ParsedJson& json, const std::string& what, double min, dou
     if (!json.is_number()) throw Fault(what + " must be a number");
     const double x = json.get<double>();
     if (!(x >= min && x <= max))
-        throw Fault(what + " must be between " + std::to_string(std::llround(min)) + " and " +
-                    std::to_string(std::llround(max)));
+        throw Fault(what + " must be between " + number(min).dump() + " and " + number(max).dump());
     return x;
 }
 
@@ -183,13 +183,13 @@ Action parseDefaults(const ParsedJson& arg, const ParsedJson&) {
 
 Action parseMenu(const ParsedJson& arg, const ParsedJson&) {
     static const std::vector<std::string> actions{
-        "open", "toggleEnabled", "toggleExcludeCurrentApp", "toggleLaunchAtLogin", "showOnboarding", "checkForUpdates:",
-        "quit"};
+        "open",           "toggleEnabled", "toggleExcludeCurrentApp", "toggleLaunchAtLogin",
+        "showOnboarding", "showSettings",  "checkForUpdates:",        "quit"};
     for (const auto& name : actions)
         if (arg == name) return action::Menu{name};
     throw Fault(
         "menu must be \"open\" or an item's action (toggleEnabled, toggleExcludeCurrentApp, "
-        "toggleLaunchAtLogin, showOnboarding, checkForUpdates:, quit)");
+        "toggleLaunchAtLogin, showOnboarding, showSettings, checkForUpdates:, quit)");
 }
 
 Action parseLoginItem(const ParsedJson& arg, const ParsedJson&) {
@@ -209,6 +209,60 @@ Action parseOnboarding(const ParsedJson& arg, const ParsedJson&) {
     for (const char* button : {"next", "back", "skip", "done", "openSettings", "close"})
         if (arg == button) return action::Onboarding{button};
     throw Fault("onboarding must be \"next\", \"back\", \"skip\", \"done\", \"openSettings\" or \"close\"");
+}
+
+Action parseRefreshRate(const ParsedJson& arg, const ParsedJson&) {
+    sim::RefreshRate rate;
+    if (arg.is_object()) {
+        onlyKeys(arg, {"hz", "jitter", "seed"}, "refreshRate");
+        if (!arg.contains("hz")) throw Fault("refreshRate needs hz");
+        rate.hz = toNumber(arg["hz"], "hz", 1, 1000);
+        if (arg.contains("jitter")) rate.jitter = toNumber(arg["jitter"], "jitter", 0, 1);
+        if (arg.contains("seed"))
+            rate.seed = static_cast<uint64_t>(toInteger(arg["seed"], "seed", 0, std::numeric_limits<int64_t>::max()));
+    } else if (arg.is_number()) {
+        rate.hz = toNumber(arg, "hz", 1, 1000);
+    } else {
+        throw Fault("refreshRate must be a number of hertz or {\"hz\": n, \"jitter\": seconds, \"seed\": n}");
+    }
+    if (rate.jitter < 0 || rate.jitter >= 1 / rate.hz)
+        throw Fault("jitter must be at least 0 seconds and less than one frame (1 / hz)");
+    return action::RefreshRate{rate};
+}
+
+double settingNumber(const ParsedJson& value, const std::string& key, SettingRange range) {
+    return toNumber(value, key, range.minimum, range.maximum);
+}
+
+// One control of the settings window, as the user can set it.
+action::Settings parseSettingsControl(const std::string& key, const ParsedJson& value) {
+    using Kind = action::Settings::Kind;
+    if (key == settings_key::scrollSpeed) return {Kind::set, key, settingNumber(value, key, scrollSpeedRange)};
+    if (key == settings_key::deadZone) return {Kind::set, key, settingNumber(value, key, deadZoneRange)};
+    if (key == settings_key::triggerButton) {
+        const auto button = toInteger(value, key, 2, 4);
+        return {Kind::set, key, static_cast<double>(button)};
+    }
+    for (const auto flag : {settings_key::invertScrolling, settings_key::verticalOnly, settings_key::smoothScrolling})
+        if (key == flag) return {Kind::set, key, toBool(value, key) ? 1.0 : 0.0};
+    if (key == "removeExclusion") {
+        if (!value.is_string()) throw Fault("removeExclusion must be a bundle identifier");
+        return {Kind::removeExclusion, value.get<std::string>()};
+    }
+    if (key == "reset") {
+        requireTrue(value, "reset");
+        return {Kind::reset};
+    }
+    throw Fault("unknown settings control " + quoted(key) +
+                " (scrollSpeed, deadZone, triggerButton, invertScrolling, verticalOnly, smoothScrolling, "
+                "removeExclusion or reset)");
+}
+
+Action parseSettings(const ParsedJson& arg, const ParsedJson&) {
+    if (arg == "close") return action::Settings{action::Settings::Kind::close};
+    if (!arg.is_object() || arg.size() != 1)
+        throw Fault("settings must be \"close\" or an object with one control, such as {\"scrollSpeed\": 2}");
+    return parseSettingsControl(arg.begin().key(), arg.begin().value());
 }
 
 struct ActionKind {
@@ -264,6 +318,8 @@ const std::map<std::string, ActionKind>& actionKinds() {
         {"answerAlert", {parseAnswerAlert, {}}},
         {"loginItem", {parseLoginItem, {}}},
         {"onboarding", {parseOnboarding, {}}},
+        {"refreshRate", {parseRefreshRate, {}}},
+        {"settings", {parseSettings, {}}},
         {"end",
          {[](const ParsedJson& a, const ParsedJson&) -> Action {
               requireTrue(a, "end");

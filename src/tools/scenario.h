@@ -12,6 +12,7 @@
 #include "platform/geometry.h"
 #include "platform/services.h"
 #include "platform/sim/sim_accessibility.h"
+#include "platform/sim/sim_display_links.h"
 #include "platform/sim/sim_run_loop.h"
 #include "platform/value.h"
 #include "platform/workspace.h"
@@ -78,12 +79,22 @@ struct Onboarding {
     std::string button;  // a button's identifier, or "close" for the title bar's
 };
 struct Wake {};
+struct RefreshRate {
+    sim::RefreshRate rate;
+};
+struct Settings {
+    enum class Kind { close, set, removeExclusion, reset };
+    Kind kind;
+    std::string key{};  // the setting's key, or the bundle identifier to remove
+    double value = 0;   // the control's new value: a number, 1 or 0 for a checkbox
+};
 }  // namespace action
 
-using Action = std::variant<action::Screens, action::Trusted, action::Frontmost, action::Defaults, action::Window,
-                            action::WindowInfo, action::CloseWindow, action::Ax, action::Move, action::Button,
-                            action::Key, action::Launch, action::DisableTap, action::End, action::Menu,
-                            action::AnswerAlert, action::LoginItem, action::Onboarding, action::Wake>;
+using Action =
+    std::variant<action::Screens, action::Trusted, action::Frontmost, action::Defaults, action::Window,
+                 action::WindowInfo, action::CloseWindow, action::Ax, action::Move, action::Button, action::Key,
+                 action::Launch, action::DisableTap, action::End, action::Menu, action::AnswerAlert, action::LoginItem,
+                 action::Onboarding, action::Wake, action::RefreshRate, action::Settings>;
 
 struct Step {
     int line;

@@ -28,8 +28,13 @@ bool isKeyTap(const sim::TapState& tap) {
 }
 
 std::vector<std::string> recordNames() {
-    return {"alert", "axPrompt",   "defaults", "delivered", "enabled", "escTap", "log",   "loginItem", "marker",
-            "menu",  "onboarding", "openURL",  "post",      "quit",    "scroll", "state", "tapped",    "updateCheck"};
+    return {"alert",   "axPrompt",    "defaults", "delivered", "displayLink", "enabled", "escTap",
+            "log",     "loginItem",   "marker",   "menu",      "onboarding",  "openURL", "post",
+            "quit",    "scroll",      "settings", "state",     "tapped",      "updateCheck"};
+}
+
+bool isSettingsWindow(const sim::SimWindow& window) {
+    return window.host() && window.host()->tree().identifier == "settings";
 }
 
 void Trace::record(const char* key, Json value) {
@@ -86,6 +91,10 @@ void Trace::delivered(const sim::SimEvent& event, std::optional<int32_t> pid) {
 }
 
 void Trace::windowShown(const sim::SimWindow& window) {
+    if (isSettingsWindow(window)) {
+        record("settings", {{"shown", true}});
+        return;
+    }
     if (window.host()) {
         onboardingStep_ = -1;
         windowContentChanged(window);
@@ -100,11 +109,17 @@ void Trace::windowHidden(const sim::SimWindow& window) {
         record("marker", nullptr);
         return;
     }
+    if (isSettingsWindow(window)) {
+        record("settings", {{"shown", false}});
+        return;
+    }
     onboardingStep_ = -1;
     record("onboarding", {{"shown", false}});
 }
 
 void Trace::windowContentChanged(const sim::SimWindow& window) {
+    // The settings' own changes show as the user defaults they write.
+    if (isSettingsWindow(window)) return;
     const int step = window.host()->state().value("step", 0);
     if (!window.isVisible() || step == onboardingStep_) return;
     onboardingStep_ = step;

@@ -42,6 +42,8 @@ public:
     void logged(std::string_view line) override { record("log", line); }
     void quitRequested() override { record("quit", true); }
     void trustPrompted() override { record("axPrompt", true); }
+    void displayLinkStarted() override { record("displayLink", true); }
+    void displayLinkStopped() override { record("displayLink", false); }
 
     void stateChanged(ScrollState state) override;
     void enabledChanged(bool enabled) override;
@@ -60,5 +62,7 @@ bool isKeyTap(const sim::TapState& tap);
 
 // The keys of the records, each written beside "t", in alphabetical order.
 std::vector<std::string> recordNames();
+// Whether a window shows the settings, as opposed to the onboarding.
+bool isSettingsWindow(const sim::SimWindow& window);
 
 }  // namespace qm::tools

@@ -32,8 +32,9 @@ enum Row : std::size_t {
     excludeRow = 1,
     loginRow = 3,
     gettingStartedRow = 4,
-    updatesRow = 6,
-    quitRow = 8
+    settingsRow = 5,
+    updatesRow = 7,
+    quitRow = 9
 };
 
 inline Json menuEntry(const std::string& title, bool on, bool enabled) {

@@ -13,6 +13,7 @@ const std::vector<std::string> kProgramKeys = {"menu.enabled",
                                                "menu.disableForThisApp",
                                                "menu.launchAtLogin",
                                                "menu.gettingStarted",
+                                               "menu.settings",
                                                "menu.checkForUpdates",
                                                "menu.quit",
                                                "ax.title",
@@ -33,7 +34,27 @@ const std::vector<std::string> kProgramKeys = {"menu.enabled",
                                                "onb.back",
                                                "onb.skip",
                                                "onb.next",
-                                               "onb.done"};
+                                               "onb.done",
+                                               "settings.window.title",
+                                               "settings.speed",
+                                               "settings.speed.value",
+                                               "settings.speed.slower",
+                                               "settings.speed.default",
+                                               "settings.speed.faster",
+                                               "settings.deadZone",
+                                               "settings.deadZone.value",
+                                               "settings.trigger",
+                                               "settings.trigger.middle",
+                                               "settings.trigger.back",
+                                               "settings.trigger.forward",
+                                               "settings.invert",
+                                               "settings.verticalOnly",
+                                               "settings.smooth",
+                                               "settings.exclusions",
+                                               "settings.exclusions.note",
+                                               "settings.exclusions.builtIn",
+                                               "settings.exclusions.remove",
+                                               "settings.restoreDefaults"};
 
 TEST(ShippedStrings, ParseCleanlyAndHoldEveryKeyTheProgramUses) {
     std::ostringstream err;
@@ -43,9 +64,11 @@ TEST(ShippedStrings, ParseCleanlyAndHoldEveryKeyTheProgramUses) {
         ASSERT_TRUE(table.entries.contains(key)) << key;
         EXPECT_NE(table.entries.at(key), "") << key;
     }
-    // The one placeholder the exclude item's title needs, and no other.
-    EXPECT_EQ(formatWithString(table.entries.at("menu.disableForApp"), "\x01").find('%'), std::string::npos);
-    EXPECT_NE(formatWithString(table.entries.at("menu.disableForApp"), "\x01").find('\x01'), std::string::npos);
+    // The one placeholder each formatted text needs, and no other.
+    for (const char* key : {"menu.disableForApp", "settings.speed.value", "settings.deadZone.value"}) {
+        EXPECT_EQ(formatWithString(table.entries.at(key), "\x01").find('%'), std::string::npos) << key;
+        EXPECT_NE(formatWithString(table.entries.at(key), "\x01").find('\x01'), std::string::npos) << key;
+    }
 }
 
 // Every text the user can see outside the onboarding, with the key it comes from.
@@ -62,6 +85,7 @@ std::vector<std::pair<std::string, std::string>> shownTexts(AppRun& run) {
             {"menu.disableForApp", menus.at(0)[excludeRow]["title"]},
             {"menu.launchAtLogin", menus.at(0)[loginRow]["title"]},
             {"menu.gettingStarted", menus.at(0)[gettingStartedRow]["title"]},
+            {"menu.settings", menus.at(0)[settingsRow]["title"]},
             {"menu.checkForUpdates", menus.at(0)[updatesRow]["title"]},
             {"menu.quit", menus.at(0)[quitRow]["title"]},
             {"menu.enabled", menus.at(1)[enableRow]["title"]},

@@ -158,14 +158,14 @@ TEST(StatusMenu, CheckForUpdatesAsksTheUpdaterAndQuitAsksToTerminate) {
     EXPECT_EQ(run.leftOver(), "");
 }
 
-TEST(StatusMenu, OnlyTheQuitItemHasAKeyEquivalent) {
+TEST(StatusMenu, OnlyQuitAndSettingsHaveKeyEquivalents) {
     AppRun run;
     run.then(kTrusted + kOnboarded + kLaunch);
     const auto& items = run.world().statusBar().item()->menu()->items();
-    ASSERT_EQ(items.size(), 9u);
+    ASSERT_EQ(items.size(), 10u);
     for (std::size_t row = 0; row < items.size(); ++row)
-        EXPECT_EQ(items[row]->keyEquivalent(), row == quitRow ? "q" : "") << "row " << row;
-    for (std::size_t row : {2u, 5u, 7u}) EXPECT_TRUE(items[row]->isSeparator()) << "row " << row;
+        EXPECT_EQ(items[row]->keyEquivalent(), row == quitRow ? "q" : row == settingsRow ? "," : "") << "row " << row;
+    for (std::size_t row : {2u, 6u, 8u}) EXPECT_TRUE(items[row]->isSeparator()) << "row " << row;
     EXPECT_EQ(run.leftOver(), "");
 }
 

@@ -10,19 +10,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// One line per tap decision, "t tap type/button verdict", so that a test reads
-// the whole exchange between the taps and the engine at a glance.
-Lines decisions(const ScenarioRun& run) {
-    Lines out;
-    for (const Json& record : run.records("tapped")) {
-        const Json& d = record["tapped"];
-        std::string text = record["t"].dump() + " " + d["tap"].get<std::string>() + " " + d["type"].dump();
-        if (d.contains("button")) text += "/" + d["button"].dump();
-        out.push_back(text + " " + d["verdict"].get<std::string>());
-    }
-    return out;
-}
-
 // A session locked at (400, 300) at t = 1, the pointer then 120 points below.
 std::string lockedSession() {
     return launchedInEditor() + line(1, R"("move": [400, 300])") + line(1, R"("down": "middle")") +

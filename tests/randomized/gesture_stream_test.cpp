@@ -82,6 +82,7 @@ std::string describe(const Action& s) {
 // timer or the marker behind in a state that has neither, the model ends them:
 // idle and swallowUp hold no session resources.
 struct Model {
+    int64_t trigger = kMiddle;
     ScrollState state = ScrollState::idle;
     bool enabled = false, tap = false, tapOn = false, esc = false, escOn = false;
     bool session = false, moved = false, polling = false, trusted = false;
@@ -107,7 +108,7 @@ struct Model {
     Point sampled() const { return eventsFail ? Point{} : pointer; }
     bool linkUnderPointer() const {
         const auto id = bundle();
-        if (!trusted || axFails || !id || !kWebAppBundleIDs().contains(*id)) return false;
+        if (trigger != kMiddle || !trusted || axFails || !id || !kWebAppBundleIDs().contains(*id)) return false;
         for (auto it = regions.rbegin(); it != regions.rend(); ++it)
             if (platform::rectContainsPoint(it->first, sampled())) return it->second;
         return false;
@@ -179,7 +180,12 @@ struct Model {
             exit();
             return true;
         }
-        if (button != kMiddle) return false;
+        if (button != trigger) {
+            // Another trigger leaves the middle button alone, but for ending a locked session.
+            if (type != et::otherMouseDown || button != kMiddle || state != ScrollState::locked) return false;
+            exit();
+            return true;
+        }
         if (type == et::otherMouseUp) {
             if (state == ScrollState::pressed && moved) {
                 exit();
@@ -225,14 +231,16 @@ std::string text(const std::vector<Tapped>& v) {
 // Runs the program and its model side by side, one action at a time.
 class Driver : public sim::Observer {
 public:
-    explicit Driver(bool trusted)
+    explicit Driver(bool trusted, int64_t trigger = kMiddle)
         : run_(line(0, trusted ? R"("trusted": true)" : R"("trusted": false)") +
-               line(0, R"("defaults": {"didShowOnboarding": true})") +
+               line(0, R"("defaults": {"didShowOnboarding": true)" +
+                           (trigger == kMiddle ? "" : ", \"triggerButton\": " + std::to_string(trigger)) + "}") +
                line(0, R"("window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 700, 500]})") +
                line(0, R"("window": {"id": 2, "pid": 601, "layer": 0, "bounds": [600, 300, 800, 500]})") +
                line(0, R"("window": {"id": 3, "pid": 603, "layer": 0, "bounds": [200, 600, 400, 250]})") +
                line(0, R"("launch": true)") + line(0, R"("answerAlert": "second")")) {
         m_.trusted = trusted;
+        m_.trigger = trigger;
         m_.polling = !trusted;
         if (trusted) m_.start(0);
         m_.frontmost = world().workspace().frontmostApplication();
@@ -340,12 +348,13 @@ public:
         if (!run_.engine().isEnabled()) violations_ += "switched-off engine consumed an event; ";
         if ((type == et::leftMouseDown || type == et::rightMouseDown) && preState_ != ScrollState::locked)
             violations_ += "left or right press consumed outside a locked session; ";
-        if (type == et::otherMouseDown && e.integerValueField(field::mouseButtonNumber) == kMiddle && preExcluded_ &&
+        const int64_t button = e.integerValueField(field::mouseButtonNumber);
+        if (type == et::otherMouseDown && (button == kMiddle || button == m_.trigger) && preExcluded_ &&
             preState_ != ScrollState::locked)
-            violations_ += "middle press consumed with an excluded application frontmost; ";
-        if (!key && type != et::leftMouseDown && type != et::rightMouseDown &&
-            e.integerValueField(field::mouseButtonNumber) != kMiddle)
-            violations_ += "a button other than the middle one consumed; ";
+            violations_ += "middle or trigger press consumed with an excluded application frontmost; ";
+        if (!key && type != et::leftMouseDown && type != et::rightMouseDown && button != kMiddle &&
+            button != m_.trigger)
+            violations_ += "a button other than the middle one or the trigger consumed; ";
         if (key && (type != et::keyDown || e.integerValueField(field::keyboardKeycode) != kEscape))
             violations_ += "a key other than Escape consumed; ";
     }
@@ -471,7 +480,7 @@ private:
 
 class Generator {
 public:
-    explicit Generator(uint64_t seed) : rng_(seed) {}
+    explicit Generator(uint64_t seed, int64_t trigger = kMiddle) : rng_(seed), trigger_(trigger) {}
 
     Action next(const Model& m) {
         const int r = below(1000);
@@ -510,7 +519,8 @@ private:
     }
     int64_t button() {
         const int64_t r = below(20);
-        return r < 11 ? kMiddle : r < 14 ? 0 : r < 16 ? 1 : 3 + below(3);
+        if (trigger_ == kMiddle) return r < 11 ? kMiddle : r < 14 ? 0 : r < 16 ? 1 : 3 + below(3);
+        return r < 7 ? trigger_ : r < 11 ? kMiddle : r < 14 ? 0 : r < 16 ? 1 : 3 + below(3);
     }
     int64_t flags() { return below(5) == 0 ? platform::eventFlagMaskShift : below(20) == 0 ? 0x00040000 : 0; }
     int64_t duration() {
@@ -535,6 +545,7 @@ private:
     }
 
     std::mt19937_64 rng_;
+    int64_t trigger_;
 };
 
 uint64_t envNumber(const char* name, uint64_t fallback) {
@@ -572,6 +583,23 @@ TEST(GestureStreams, RandomStreamKeepsTheEngineToItsRules) {
             return generator.next(driver.model());
         },
         "QUILLMERE_SEED=" + std::to_string(seed));
+}
+
+// The same rules with a side button as the trigger: it takes the middle
+// button's place, and the middle button only ends locked sessions.
+TEST(GestureStreams, RandomStreamWithASideButtonTriggerKeepsTheEngineToItsRules) {
+    const uint64_t seed = envNumber("QUILLMERE_SEED", 20240612);
+    const uint64_t length = envNumber("QUILLMERE_GESTURE_EVENTS", 100'000);
+    const int64_t trigger = 3 + static_cast<int64_t>(seed % 2);
+    Generator generator(seed, trigger);
+    Driver driver(seed % 4 != 0, trigger);
+    runStream(
+        driver,
+        [&](std::size_t n) -> std::optional<Action> {
+            if (n >= length) return std::nullopt;
+            return generator.next(driver.model());
+        },
+        "QUILLMERE_SEED=" + std::to_string(seed) + ", trigger " + std::to_string(trigger));
 }
 
 // A second middle press over a link while the first is still held (two mice,

@@ -15,6 +15,10 @@ namespace {
 
 constexpr double defaultSpacing = 8;
 constexpr double labelGap = 6;
+constexpr double checkboxSide = 14;
+constexpr double controlHeight = 22;
+constexpr double sliderHeight = 20;
+constexpr double tickLength = 6;
 
 std::optional<views::Axis> viewsAxis(Axis axis) {
     if (axis == Axis::horizontal) return views::Axis::horizontal;
@@ -33,9 +37,11 @@ bool isFlexible(const Node& node, Axis axis) {
     return views::fills(node, *viewsAxis(axis), viewsAxis(axis));
 }
 
-// Whether a node gets narrower when it must: text wraps, a button's title is shortened.
+// Whether a node gets narrower when it must: text wraps, a button's or a pop-up's title is shortened.
 bool isCompressible(const Node& node) {
-    if (node.kind == Node::Kind::text || node.kind == Node::Kind::label || node.kind == Node::Kind::button) return true;
+    if (node.kind == Node::Kind::text || node.kind == Node::Kind::label || node.kind == Node::Kind::button ||
+        node.kind == Node::Kind::toggle || node.kind == Node::Kind::picker)
+        return true;
     return std::any_of(node.children.begin(), node.children.end(), isCompressible);
 }
 
@@ -147,6 +153,27 @@ Size Layout::contentSize(const Node& node, Proposal proposal, const Environment&
         }
         case Node::Kind::circle:
         case Node::Kind::roundedRectangle: return {proposal.width.value_or(10), proposal.height.value_or(10)};
+        case Node::Kind::slider:
+            return {proposal.width.value_or(160), sliderHeight + (node.range.tickMarks > 0 ? tickLength : 0)};
+        case Node::Kind::toggle: {
+            const Size title =
+                measure_.measure(node.text, environment.font, shrunk(proposal.width, checkboxSide + labelGap));
+            return {checkboxSide + labelGap + title.width, std::max(checkboxSide + 2, title.height)};
+        }
+        case Node::Kind::picker: {
+            // As wide as its longest title, with room for the arrows.
+            double widest = 0;
+            for (const auto& option : node.options)
+                widest = std::max(widest, measure_.measure(option.title, views::Font::system(13), std::nullopt).width);
+            const double ideal = widest + 40;
+            return {proposal.width ? std::min(ideal, *proposal.width) : ideal, controlHeight};
+        }
+        case Node::Kind::list: {
+            double rows = 0;
+            for (const Node& row : node.children)
+                rows += sizeOf(row, row.modifiers.size(), {proposal.width, std::nullopt}, environment).height;
+            return {proposal.width.value_or(240), proposal.height.value_or(rows)};
+        }
         default: return stackSize(node, proposal, environment, nullptr);
     }
 }
@@ -256,6 +283,7 @@ void Layout::putContent(const Node& node, Rect rect, const Environment& environm
     out.node = &node;
     out.frame = rect;
     out.environment = environment;
+    if (node.kind == Node::Kind::list) return putRows(node, rect, environment, out);
     if (node.kind != Node::Kind::vstack && node.kind != Node::Kind::hstack && node.kind != Node::Kind::zstack) return;
 
     std::vector<Size> sizes;
@@ -283,6 +311,18 @@ void Layout::putContent(const Node& node, Rect rect, const Environment& environm
         }
         out.children.emplace_back();
         put(*children[i], children[i]->modifiers.size(), child, inner, out.children.back());
+    }
+}
+
+void Layout::putRows(const Node& list, Rect rect, const Environment& environment, Placed& out) const {
+    Environment inner = environment;
+    inner.stackAxis = Axis::vertical;
+    double y = rect.y;
+    for (const Node& row : list.children) {
+        const Size size = sizeOf(row, row.modifiers.size(), {rect.width, std::nullopt}, inner);
+        out.children.emplace_back();
+        put(row, row.modifiers.size(), {rect.x, y, rect.width, size.height}, inner, out.children.back());
+        y += size.height;
     }
 }
 

@@ -54,7 +54,8 @@ struct Placed {
 // Lays a tree out the way the system's declarative views do, closely enough
 // for pictures and for checking that nothing is cut: stacks give their least
 // flexible children their size first, text wraps to the width it is given and
-// always gets its whole height.
+// always gets its whole height. A list's rows take its whole width, top down;
+// those beyond its frame are there, out of sight, as in a scrolled list.
 class Layout {
 public:
     explicit Layout(const TextMeasure& measure) : measure_(measure) {}
@@ -72,6 +73,7 @@ private:
     void put(const views::Node& node, std::size_t level, platform::Rect rect, Environment environment,
              Placed& out) const;
     void putContent(const views::Node& node, platform::Rect rect, const Environment& environment, Placed& out) const;
+    void putRows(const views::Node& list, platform::Rect rect, const Environment& environment, Placed& out) const;
 
     const TextMeasure& measure_;
 };

@@ -2,7 +2,9 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "platform/cairo/cairo_paths.h"
 #include "platform/cairo/pango_text.h"
@@ -69,6 +71,119 @@ void button(cairo_t* cr, const Placed& placed) {
     cairo_restore(cr);
 }
 
+constexpr Rgba accent{0.0, 0.48, 1.0, 1};
+constexpr Rgba hairline{0, 0, 0, 0.18};
+
+void slider(cairo_t* cr, const Placed& placed) {
+    const Node& node = *placed.node;
+    const platform::Rect& f = placed.frame;
+    constexpr double knob = 8, trackTop = 8;
+    const double left = f.x + knob, width = std::max(0.0, f.width - 2 * knob);
+    const double x = left + width * views::trackFraction(node.range, node.value);
+    setColor(cr, {0, 0, 0, 0.12});
+    roundedRect(cr, {left, f.y + trackTop, width, 4}, 2);
+    cairo_fill(cr);
+    setColor(cr, accent);
+    roundedRect(cr, {left, f.y + trackTop, x - left, 4}, 2);
+    cairo_fill(cr);
+    setColor(cr, {0, 0, 0, 0.35});
+    for (int mark = 0; mark < node.range.tickMarks && node.range.tickMarks > 1; ++mark) {
+        const double at = left + width * mark / (node.range.tickMarks - 1);
+        cairo_rectangle(cr, at - 0.5, f.y + 2 * knob + 2, 1, 5);
+        cairo_fill(cr);
+    }
+    cairo_arc(cr, x, f.y + trackTop + 2, knob, 0, 2 * M_PI);
+    setColor(cr, {1, 1, 1, 1});
+    cairo_fill_preserve(cr);
+    setColor(cr, {0, 0, 0, 0.3});
+    cairo_set_line_width(cr, 0.75);
+    cairo_stroke(cr);
+}
+
+void checkbox(cairo_t* cr, const Placed& placed) {
+    const platform::Rect& f = placed.frame;
+    constexpr double side = 14;
+    const platform::Rect box{f.x, f.y + (f.height - side) / 2, side, side};
+    const bool on = placed.node->value != 0;
+    roundedRect(cr, box, 3);
+    setColor(cr, on ? accent : Rgba{1, 1, 1, 1});
+    cairo_fill_preserve(cr);
+    setColor(cr, on ? Rgba{0, 0, 0, 0} : hairline);
+    cairo_set_line_width(cr, 0.75);
+    cairo_stroke(cr);
+    if (on) {
+        setColor(cr, {1, 1, 1, 1});
+        cairo_set_line_width(cr, 1.8);
+        cairo_move_to(cr, box.x + 3.5, box.y + 7.5);
+        cairo_line_to(cr, box.x + 6, box.y + 10.5);
+        cairo_line_to(cr, box.x + 10.5, box.y + 3.5);
+        cairo_stroke(cr);
+    }
+    const Size title = TextLayout(cr, placed.node->text, placed.environment.font, std::nullopt).size();
+    text(cr, placed.node->text, placed.environment.font,
+         {f.x + side + 6, f.y + (f.height - title.height) / 2, std::max(0.0, f.width - side - 6), f.height},
+         colorOf(placed.environment.foreground, placed.environment.opacity));
+}
+
+void popUp(cairo_t* cr, const Placed& placed) {
+    const Node& node = *placed.node;
+    const platform::Rect& f = placed.frame;
+    roundedRect(cr, f, 6);
+    setColor(cr, {1, 1, 1, 1});
+    cairo_fill_preserve(cr);
+    setColor(cr, hairline);
+    cairo_set_line_width(cr, 0.75);
+    cairo_stroke(cr);
+    std::string title;
+    for (const auto& option : node.options)
+        if (option.tag == node.value) title = option.title;
+    TextLayout layout(cr, title, views::Font::system(13), std::nullopt);
+    cairo_save(cr);
+    cairo_rectangle(cr, f.x, f.y, std::max(0.0, f.width - 24), f.height);
+    cairo_clip(cr);
+    setColor(cr, {0, 0, 0, 0.85});
+    cairo_move_to(cr, f.x + 10, f.y + (f.height - layout.size().height) / 2);
+    layout.show(cr);
+    cairo_restore(cr);
+    // The up and down arrows of a pop-up button.
+    const double cx = f.x + f.width - 13, cy = f.y + f.height / 2;
+    setColor(cr, {0, 0, 0, 0.6});
+    for (const double direction : {-1.0, 1.0}) {
+        cairo_move_to(cr, cx - 3.5, cy + direction * 2);
+        cairo_line_to(cr, cx, cy + direction * 5.5);
+        cairo_line_to(cr, cx + 3.5, cy + direction * 2);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+    }
+}
+
+void paint(cairo_t* cr, const Placed& placed);
+
+// The rows on a white ground, those beyond the frame scrolled out of sight.
+void list(cairo_t* cr, const Placed& placed) {
+    const platform::Rect& f = placed.frame;
+    cairo_rectangle(cr, f.x, f.y, f.width, f.height);
+    setColor(cr, {1, 1, 1, 1});
+    cairo_fill(cr);
+    cairo_save(cr);
+    cairo_rectangle(cr, f.x, f.y, f.width, f.height);
+    cairo_clip(cr);
+    for (std::size_t i = 0; i < placed.children.size(); ++i) {
+        paint(cr, placed.children[i]);
+        if (i == 0) continue;
+        // A line between two rows, halfway across the gap their insets leave.
+        const double y = (placed.children[i - 1].frame.maxY() + placed.children[i].frame.y) / 2;
+        setColor(cr, {0, 0, 0, 0.07});
+        cairo_rectangle(cr, f.x + 8, std::round(y), f.width - 16, 1);
+        cairo_fill(cr);
+    }
+    cairo_restore(cr);
+    setColor(cr, hairline);
+    cairo_set_line_width(cr, 1);
+    cairo_rectangle(cr, f.x + 0.5, f.y + 0.5, f.width - 1, f.height - 1);
+    cairo_stroke(cr);
+}
+
 void paint(cairo_t* cr, const Placed& placed) {
     const Node& node = *placed.node;
     const Environment& env = placed.environment;
@@ -104,6 +219,10 @@ void paint(cairo_t* cr, const Placed& placed) {
             roundedRect(cr, f, node.cornerRadius);
             cairo_fill(cr);
             break;
+        case Node::Kind::slider: slider(cr, placed); break;
+        case Node::Kind::toggle: checkbox(cr, placed); break;
+        case Node::Kind::picker: popUp(cr, placed); break;
+        case Node::Kind::list: return list(cr, placed);
         default: break;
     }
     for (const Placed& child : placed.children) paint(cr, child);

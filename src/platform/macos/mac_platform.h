@@ -2,6 +2,7 @@
 
 #include "platform/macos/mac_accessibility.h"
 #include "platform/macos/mac_application.h"
+#include "platform/macos/mac_display_links.h"
 #include "platform/macos/mac_events.h"
 #include "platform/macos/mac_notifications.h"
 #include "platform/macos/mac_run_loop.h"
@@ -41,6 +42,7 @@ private:
     MacSystemLog systemLog_;
     MacBundle bundle_;
     MacSystemNotifications notifications_;
+    MacDisplayLinks displayLinks_;
     platform::Platform platform_;
 };
 

@@ -20,6 +20,7 @@ MacPlatform::MacPlatform()
                 .systemLog = systemLog_,
                 .bundle = bundle_,
                 .mainQueue = runLoop_,
-                .notifications = notifications_} {}
+                .notifications = notifications_,
+                .displayLinks = displayLinks_} {}
 
 }  // namespace qm::macos

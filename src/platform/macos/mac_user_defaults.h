@@ -11,6 +11,8 @@ public:
     bool boolForKey(std::string_view key) const override;
     void setObject(const platform::Value& value, std::string_view key) override;
     void setBool(bool value, std::string_view key) override;
+    std::optional<platform::Value> objectForKey(std::string_view key) const override;
+    void removeObject(std::string_view key) override;
 };
 
 }  // namespace qm::macos

@@ -51,4 +51,15 @@ void MacUserDefaults::setBool(bool value, std::string_view key) {
     if (NSString* name = keyString(key)) [defaults() setBool:value forKey:name];
 }
 
+std::optional<platform::Value> MacUserDefaults::objectForKey(std::string_view key) const {
+    NSString* name = keyString(key);
+    id stored = name ? [defaults() objectForKey:name] : nil;
+    if (!stored) return std::nullopt;
+    return valueFromCF((__bridge CFTypeRef)stored);
+}
+
+void MacUserDefaults::removeObject(std::string_view key) {
+    if (NSString* name = keyString(key)) [defaults() removeObjectForKey:name];
+}
+
 }  // namespace qm::macos

@@ -1,4 +1,5 @@
 #import <AppKit/AppKit.h>
+#import <objc/runtime.h>
 
 #include <algorithm>
 #include <optional>
@@ -34,6 +35,64 @@ namespace views = qm::platform::views;
 // The press may end the host; nothing of it is touched afterwards.
 - (void)press:(id)sender {
     _host->press(_identifier);
+}
+
+@end
+
+// Sets its control's node in the host when the user changes the control. The
+// control holds it (a control does not hold its target), so it lives exactly
+// as long as the control.
+@interface QMControlTarget : NSObject
++ (void)attachTo:(NSControl*)control
+            host:(views::ViewHost*)host
+      identifier:(const std::string&)identifier
+           range:(views::SliderRange)range;
+- (void)changed:(NSControl*)sender;
+@end
+
+@implementation QMControlTarget {
+    views::ViewHost* _host;
+    std::string _identifier;
+    views::SliderRange _range;
+}
+
+static char controlTargetKey;
+
++ (void)attachTo:(NSControl*)control
+            host:(views::ViewHost*)host
+      identifier:(const std::string&)identifier
+           range:(views::SliderRange)range {
+    QMControlTarget* target = [[QMControlTarget alloc] init];
+    target->_host = host;
+    target->_identifier = identifier;
+    target->_range = range;
+    objc_setAssociatedObject(control, &controlTargetKey, target, OBJC_ASSOCIATION_RETAIN_NONATOMIC);
+    control.target = target;
+    control.action = @selector(changed:);
+}
+
+// The change may replace the page; nothing of it is touched afterwards.
+- (void)changed:(NSControl*)sender {
+    double value = 0;
+    if ([sender isKindOfClass:NSSlider.class])
+        value = views::valueAtFraction(_range, sender.doubleValue);
+    else if ([sender isKindOfClass:NSPopUpButton.class])
+        value = ((NSPopUpButton*)sender).selectedTag;
+    else
+        value = ((NSButton*)sender).state == NSControlStateValueOn ? 1 : 0;
+    _host->change(_identifier, value);
+}
+
+@end
+
+// A list's rows start at its top and scroll down.
+@interface QMFlippedView : NSView
+@end
+
+@implementation QMFlippedView
+
+- (BOOL)isFlipped {
+    return YES;
 }
 
 @end
@@ -377,8 +436,69 @@ private:
             case Kind::spacer: return plainView();
             case Kind::circle:
             case Kind::roundedRectangle: return shapeView(node, environment);
+            case Kind::slider: return slider(node);
+            case Kind::toggle: return checkbox(node);
+            case Kind::picker: return popUp(node);
+            case Kind::list: return list(node, environment);
         }
         return plainView();
+    }
+
+    // Slides over fractions of its track, so that a logarithmic range is laid
+    // out as the simulator draws it; the change is sent when the knob is let go.
+    NSView* slider(const Node& node) {
+        NSSlider* slider = unmasked([[NSSlider alloc] initWithFrame:NSZeroRect]);
+        slider.minValue = 0;
+        slider.maxValue = 1;
+        slider.doubleValue = views::trackFraction(node.range, node.value);
+        slider.numberOfTickMarks = node.range.tickMarks;
+        slider.continuous = NO;
+        [QMControlTarget attachTo:slider host:&host_ identifier:node.identifier range:node.range];
+        return slider;
+    }
+
+    NSView* checkbox(const Node& node) {
+        NSButton* box = unmasked([NSButton checkboxWithTitle:@(node.text.c_str()) target:nil action:nil]);
+        box.state = node.value != 0 ? NSControlStateValueOn : NSControlStateValueOff;
+        [QMControlTarget attachTo:box host:&host_ identifier:node.identifier range:{}];
+        return box;
+    }
+
+    NSView* popUp(const Node& node) {
+        NSPopUpButton* button = unmasked([[NSPopUpButton alloc] initWithFrame:NSZeroRect pullsDown:NO]);
+        // Through the menu, so that two options of the same title both stay.
+        for (const auto& option : node.options)
+            [button.menu addItemWithTitle:@(option.title.c_str()) action:nil keyEquivalent:@""].tag = option.tag;
+        [button selectItemWithTag:static_cast<NSInteger>(node.value)];
+        [QMControlTarget attachTo:button host:&host_ identifier:node.identifier range:{}];
+        return button;
+    }
+
+    // Rows as full-width stack rows in a scroll view; the list's frame sets its height.
+    NSView* list(const Node& node, const Environment& environment) {
+        NSStackView* rows = stackView(Axis::vertical, 0);
+        rows.alignment = NSLayoutAttributeLeading;
+        for (const Node& row : node.children) {
+            NSView* view = build(row, environment, Axis::vertical);
+            [rows addArrangedSubview:view];
+            fit(view, rows, Axis::horizontal, true);
+        }
+        NSView* document = unmasked([[QMFlippedView alloc] initWithFrame:NSZeroRect]);
+        [document addSubview:rows];
+        pinEdges(rows, document, NSEdgeInsetsZero);
+        NSScrollView* scroll = unmasked([[NSScrollView alloc] initWithFrame:NSZeroRect]);
+        scroll.hasVerticalScroller = YES;
+        scroll.borderType = NSBezelBorder;
+        scroll.drawsBackground = YES;
+        scroll.backgroundColor = NSColor.controlBackgroundColor;
+        scroll.documentView = document;
+        NSClipView* clip = scroll.contentView;
+        [NSLayoutConstraint activateConstraints:@[
+            [document.topAnchor constraintEqualToAnchor:clip.topAnchor],
+            [document.leadingAnchor constraintEqualToAnchor:clip.leadingAnchor],
+            [document.widthAnchor constraintEqualToAnchor:clip.widthAnchor],
+        ]];
+        return scroll;
     }
 
     NSView* stack(const Node& node, const Environment& environment, Axis axis) {

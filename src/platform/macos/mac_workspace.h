@@ -8,6 +8,7 @@ class MacWorkspace : public platform::Workspace, public platform::ProcessInfo {
 public:
     std::optional<platform::RunningApplication> frontmostApplication() const override;
     bool openURL(const std::string& url) override;
+    std::optional<std::string> applicationName(const std::string& bundleIdentifier) const override;
     int32_t processIdentifier() const override;
 };
 

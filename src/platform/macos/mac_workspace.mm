@@ -29,6 +29,18 @@ bool MacWorkspace::openURL(const std::string& url) {
     return parsed && [NSWorkspace.sharedWorkspace openURL:parsed];
 }
 
+// The name the Finder shows for the application, without its extension.
+std::optional<std::string> MacWorkspace::applicationName(const std::string& bundleIdentifier) const {
+    const auto identifier = cfString(bundleIdentifier);
+    if (!identifier) return std::nullopt;
+    NSURL* url =
+        [NSWorkspace.sharedWorkspace URLForApplicationWithBundleIdentifier:(__bridge NSString*)identifier.get()];
+    if (!url) return std::nullopt;
+    NSString* name = [NSFileManager.defaultManager displayNameAtPath:url.path];
+    if ([name.pathExtension isEqualToString:@"app"]) name = name.stringByDeletingPathExtension;
+    return name.length ? optionalString(name) : std::nullopt;
+}
+
 int32_t MacWorkspace::processIdentifier() const {
     return NSProcessInfo.processInfo.processIdentifier;
 }

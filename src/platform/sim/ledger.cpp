@@ -4,7 +4,8 @@ namespace qm::sim {
 
 const char* Ledger::name(Kind kind) {
     static constexpr std::array<const char*, kindCount> names{
-        "events", "event sources", "taps", "run-loop sources", "timers", "windows", "accessibility elements"};
+        "events",  "event sources",          "taps",         "run-loop sources", "timers",
+        "windows", "accessibility elements", "display links"};
     return names[kind];
 }
 

@@ -10,7 +10,7 @@ namespace qm::sim {
 // test can prove the program leaks nothing.
 class Ledger {
 public:
-    enum Kind { event, eventSource, tap, runLoopSource, timer, window, axElement, kindCount };
+    enum Kind { event, eventSource, tap, runLoopSource, timer, window, axElement, displayLink, kindCount };
 
     void created(Kind kind) { ++created_[kind]; }
     void released(Kind kind) { ++released_[kind]; }

@@ -38,6 +38,8 @@ public:
     virtual void logged(std::string_view /*line*/) {}
     virtual void quitRequested() {}
     virtual void trustPrompted() {}
+    virtual void displayLinkStarted() {}
+    virtual void displayLinkStopped() {}
 };
 
 }  // namespace qm::sim

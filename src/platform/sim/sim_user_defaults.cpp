@@ -53,6 +53,18 @@ void SimUserDefaults::setBool(bool value, std::string_view key) {
     setObject(Value(value), key);
 }
 
+std::optional<Value> SimUserDefaults::objectForKey(std::string_view key) const {
+    const Value* value = get(key);
+    return value ? std::optional(*value) : std::nullopt;
+}
+
+// Only a key that was there counts as a write: removing nothing changes nothing.
+void SimUserDefaults::removeObject(std::string_view key) {
+    if (!get(key)) return;
+    put(key, Value());
+    context_.observer->defaultsWritten(key, Value());
+}
+
 void SimUserDefaults::put(std::string_view key, Value value) {
     if (const auto it = store_.find(key); it != store_.end()) store_.erase(it);
     if (!value.isNull()) store_.emplace(std::string(key), std::move(value));

@@ -18,6 +18,8 @@ public:
     bool boolForKey(std::string_view key) const override;
     void setObject(const platform::Value& value, std::string_view key) override;
     void setBool(bool value, std::string_view key) override;
+    std::optional<platform::Value> objectForKey(std::string_view key) const override;
+    void removeObject(std::string_view key) override;
 
     // Writes or (with null) removes a raw value, as another process might.
     void put(std::string_view key, platform::Value value);

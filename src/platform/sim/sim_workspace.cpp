@@ -10,4 +10,15 @@ bool SimWorkspace::openURL(const std::string& url) {
     return true;
 }
 
+std::optional<std::string> SimWorkspace::applicationName(const std::string& bundleIdentifier) const {
+    const auto it = names_.find(bundleIdentifier);
+    return it == names_.end() ? std::nullopt : std::optional(it->second);
+}
+
+void SimWorkspace::setFrontmost(std::optional<platform::RunningApplication> app) {
+    if (app && app->bundleIdentifier && app->localizedName)
+        names_.insert_or_assign(*app->bundleIdentifier, *app->localizedName);
+    frontmost_ = std::move(app);
+}
+
 }  // namespace qm::sim

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <map>
+#include <string>
+
 #include "platform/sim/context.h"
 #include "platform/workspace.h"
 
@@ -13,11 +16,14 @@ public:
     int32_t processIdentifier() const override { return context_.ownPID; }
 
     bool openURL(const std::string& url) override;
+    std::optional<std::string> applicationName(const std::string& bundleIdentifier) const override;
 
-    void setFrontmost(std::optional<platform::RunningApplication> app) { frontmost_ = std::move(app); }
+    // An application that has been frontmost with an identifier and a name is
+    // known to the system by that name from then on.
+    void setFrontmost(std::optional<platform::RunningApplication> app);
     // The program itself comes to the front, as when it activates.
     void activateOwnApplication() {
-        frontmost_ = platform::RunningApplication{ownBundleID, "Quillmere", context_.ownPID};
+        setFrontmost(platform::RunningApplication{ownBundleID, "Quillmere", context_.ownPID});
     }
 
     bool isOwnApplicationActive() const { return frontmost_ && frontmost_->processIdentifier == context_.ownPID; }
@@ -27,6 +33,7 @@ public:
 private:
     Context& context_;
     std::optional<platform::RunningApplication> frontmost_;
+    std::map<std::string, std::string, std::less<>> names_;
 };
 
 }  // namespace qm::sim

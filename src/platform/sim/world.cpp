@@ -15,6 +15,7 @@ World::World()
       updater_(context_),
       systemLog_(context_),
       notifications_(runLoop_),
+      displayLinks_(context_, runLoop_),
       platform_{.events = events_,
                 .runLoop = runLoop_,
                 .windowList = windows_,
@@ -32,7 +33,8 @@ World::World()
                 .systemLog = systemLog_,
                 .bundle = bundle_,
                 .mainQueue = runLoop_,
-                .notifications = notifications_} {}
+                .notifications = notifications_,
+                .displayLinks = displayLinks_} {}
 
 World::~World() {
     // What is still queued may hold taps, which must go while the event stream is here.

@@ -4,6 +4,7 @@
 #include "platform/sim/context.h"
 #include "platform/sim/sim_accessibility.h"
 #include "platform/sim/sim_application.h"
+#include "platform/sim/sim_display_links.h"
 #include "platform/sim/sim_events.h"
 #include "platform/sim/sim_notifications.h"
 #include "platform/sim/sim_run_loop.h"
@@ -50,6 +51,7 @@ public:
     SimLoginItems& loginItems() { return loginItems_; }
     SimBundle& bundle() { return bundle_; }
     SimNotifications& notifications() { return notifications_; }
+    SimDisplayLinks& displayLinks() { return displayLinks_; }
 
 private:
     Context context_;
@@ -67,6 +69,7 @@ private:
     SimSystemLog systemLog_;
     SimBundle bundle_;
     SimNotifications notifications_;
+    SimDisplayLinks displayLinks_;
     platform::Platform platform_;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/views/node.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qm::platform::views {
 
@@ -144,6 +145,49 @@ Node ForEach(std::vector<int> ids, const std::function<Node(int)>& content) {
     return node;
 }
 
+Node Slider(double value, SliderRange range, std::function<void(double)> onChange) {
+    Node node = make(Node::Kind::slider);
+    node.value = value;
+    node.range = range;
+    node.onChange = std::move(onChange);
+    return node;
+}
+
+Node Toggle(std::string title, bool isOn, std::function<void(bool)> onChange) {
+    Node node = make(Node::Kind::toggle);
+    node.text = std::move(title);
+    node.value = isOn ? 1 : 0;
+    node.onChange = [onChange = std::move(onChange)](double value) { onChange(value != 0); };
+    return node;
+}
+
+Node Picker(std::vector<Option> options, int chosen, std::function<void(int)> onChange) {
+    Node node = make(Node::Kind::picker);
+    node.options = std::move(options);
+    node.value = chosen;
+    node.onChange = [onChange = std::move(onChange)](double tag) { onChange(static_cast<int>(tag)); };
+    return node;
+}
+
+Node List(std::vector<Node> rows) {
+    Node node = make(Node::Kind::list);
+    node.children = std::move(rows);
+    return node;
+}
+
+double trackFraction(const SliderRange& range, double value) {
+    const auto scaled = [&range](double v) { return range.logarithmic ? std::log(v) : v; };
+    const double span = scaled(range.maximum) - scaled(range.minimum);
+    if (!(span > 0)) return 0;
+    return std::clamp((scaled(value) - scaled(range.minimum)) / span, 0.0, 1.0);
+}
+
+double valueAtFraction(const SliderRange& range, double fraction) {
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    if (!range.logarithmic) return range.minimum + (range.maximum - range.minimum) * fraction;
+    return std::exp(std::log(range.minimum) + (std::log(range.maximum) - std::log(range.minimum)) * fraction);
+}
+
 std::optional<Axis> stackAxis(const Node& node) {
     if (node.kind == Node::Kind::hstack) return Axis::horizontal;
     if (node.kind == Node::Kind::vstack || node.kind == Node::Kind::forEach) return Axis::vertical;
@@ -184,8 +228,10 @@ bool fills(const Node& node, Axis axis, std::optional<Axis> parentAxis) {
     switch (node.kind) {
         case Node::Kind::spacer: return parentAxis == axis;
         case Node::Kind::divider: return parentAxis && *parentAxis != axis;
+        case Node::Kind::slider: return axis == Axis::horizontal;
         case Node::Kind::circle:
-        case Node::Kind::roundedRectangle: return true;
+        case Node::Kind::roundedRectangle:
+        case Node::Kind::list: return true;
         case Node::Kind::vstack:
         case Node::Kind::hstack:
         case Node::Kind::zstack:

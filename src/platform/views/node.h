@@ -89,6 +89,25 @@ struct SymbolRendering {
 };
 }  // namespace modifier
 
+// A slider's range of values, and how they are laid along its track: evenly,
+// or by their logarithm, so that doubling is the same distance everywhere.
+struct SliderRange {
+    double minimum = 0;
+    double maximum = 1;
+    bool logarithmic = false;
+    int tickMarks = 0;  // evenly spaced along the track, both ends included
+};
+
+// Where value lies along the track, from 0 to 1; and the value at a place.
+double trackFraction(const SliderRange& range, double value);
+double valueAtFraction(const SliderRange& range, double fraction);
+
+// One choice of a pop-up: the tag that names it, and its title.
+struct Option {
+    int tag;
+    std::string title;
+};
+
 using Modifier = std::variant<modifier::Frame, modifier::Padding, modifier::SetFont, modifier::Foreground,
                               modifier::Fill, modifier::Opacity, modifier::FixedSize, modifier::SetControlSize,
                               modifier::Shortcut, modifier::SymbolRendering>;
@@ -106,13 +125,17 @@ struct Node {
         spacer,
         circle,
         roundedRectangle,
-        forEach
+        forEach,
+        slider,  // a value dragged along a track
+        toggle,  // a checkbox with its title
+        picker,  // a pop-up button choosing one of its options
+        list     // rows in a column that scrolls within the list's frame
     };
 
     Kind kind = Kind::vstack;
-    std::string text{};               // a text's string, an image's symbol, a label's or button's title
+    std::string text{};               // a text's string, an image's symbol, a label's, button's or toggle's title
     std::string symbol{};             // a label's icon
-    std::string identifier{};         // names a button for whoever presses it from outside
+    std::string identifier{};         // names a control for whoever works it from outside
     Alignment alignment{};            // stacks: the cross axis; a z-stack: both
     std::optional<double> spacing{};  // stacks; a spacer's minimum length
     double cornerRadius = 0;
@@ -120,6 +143,11 @@ struct Node {
     std::vector<Node> children{};
     std::vector<Modifier> modifiers{};  // innermost first
     std::function<void()> action{};
+    double value = 0;  // a slider's value, a toggle's state (1 on, 0 off), a picker's chosen tag
+    SliderRange range{};
+    std::vector<Option> options{};
+    // What a slider, toggle or picker does when the user changes it, given the new value.
+    std::function<void(double)> onChange{};
 
     Node&& frame(std::optional<double> width, std::optional<double> height, Alignment alignment = {}) &&;
     Node&& frame(modifier::Frame frame) &&;
@@ -155,6 +183,10 @@ Node Spacer(std::optional<double> minLength = std::nullopt);
 Node Circle();
 Node RoundedRectangle(double cornerRadius);
 Node ForEach(std::vector<int> ids, const std::function<Node(int)>& content);
+Node Slider(double value, SliderRange range, std::function<void(double)> onChange);
+Node Toggle(std::string title, bool isOn, std::function<void(bool)> onChange);
+Node Picker(std::vector<Option> options, int chosen, std::function<void(int)> onChange);
+Node List(std::vector<Node> rows);
 
 enum class Axis { horizontal, vertical };
 
@@ -166,7 +198,8 @@ std::vector<const Node*> arrangedChildren(const Node& node);
 
 // Whether a node takes all the length its parent offers along axis: the
 // outermost frame that sizes it decides, otherwise a spacer does along its
-// stack, a divider across it, a shape always, and a stack when a child does.
+// stack, a divider across it, a slider across its width, a shape and a list
+// always, and a stack when a child does.
 bool fills(const Node& node, Axis axis, std::optional<Axis> parentAxis);
 
 // Calls visit on node and on everything below it, depth first.

@@ -1,5 +1,8 @@
 #include "platform/views/view.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace qm::platform::views {
 
 int StateStore::value(std::string_view key, int initial) const {
@@ -18,7 +21,9 @@ void StateStore::withAnimation(const std::function<void()>& change) {
     animating_ = false;
 }
 
-ViewHost::ViewHost(std::unique_ptr<View> root) : root_(std::move(root)), tree_(root_->body(state_)) {}
+ViewHost::ViewHost(std::unique_ptr<View> root) : root_(std::move(root)), tree_(root_->body(state_)) {
+    root_->invalidate_ = [this] { reevaluate(); };
+}
 
 ViewHost::~ViewHost() {
     *alive_ = false;
@@ -42,14 +47,43 @@ bool ViewHost::pressDefault() {
 
 bool ViewHost::perform(const Node* button) {
     if (!button || !button->action) return false;
+    run(button->action);
+    return true;
+}
+
+bool ViewHost::change(std::string_view identifier, double value) {
+    const Node* found = nullptr;
+    walk(tree_, [&](const Node& node) {
+        const bool control =
+            node.kind == Node::Kind::slider || node.kind == Node::Kind::toggle || node.kind == Node::Kind::picker;
+        if (!found && control && node.identifier == identifier) found = &node;
+    });
+    if (!found || !found->onChange || !std::isfinite(value)) return false;
+    switch (found->kind) {
+        case Node::Kind::slider: value = std::clamp(value, found->range.minimum, found->range.maximum); break;
+        case Node::Kind::toggle:
+            if (value != 0 && value != 1) return false;
+            break;
+        default:
+            if (std::none_of(found->options.begin(), found->options.end(),
+                             [value](const Option& option) { return option.tag == value; }))
+                return false;
+    }
+    run([onChange = found->onChange, value] { onChange(value); });
+    return true;
+}
+
+void ViewHost::run(const std::function<void()>& action) {
     // The action is copied out of the tree, which the next evaluation replaces.
-    const auto action = button->action;
+    const auto copy = action;
     const auto alive = alive_;
-    action();
-    if (!*alive) return true;
+    copy();
+    if (*alive) reevaluate();
+}
+
+void ViewHost::reevaluate() {
     tree_ = root_->body(state_);
     if (onChange_) onChange_();
-    return true;
 }
 
 }  // namespace qm::platform::views

@@ -30,6 +30,15 @@ class View {
 public:
     virtual ~View() = default;
     virtual Node body(StateStore& state) = 0;
+    // Asks the host to evaluate the view again, for a change it could not see:
+    // one made outside the view to what its body reads.
+    void invalidate() {
+        if (invalidate_) invalidate_();
+    }
+
+private:
+    friend class ViewHost;
+    std::function<void()> invalidate_;
 };
 
 // Evaluates a view, keeps its state and performs its buttons' actions; a
@@ -47,11 +56,19 @@ public:
     bool press(std::string_view identifier);
     // Return: presses the button that is the default action; false when there is none.
     bool pressDefault();
+    // Sets the slider, toggle or picker with this identifier as the user would:
+    // a slider's value is kept within its range, a toggle takes 0 or 1, a
+    // picker one of its tags. False when there is no such control or it
+    // cannot take the value.
+    bool change(std::string_view identifier, double value);
     // Told after every evaluation that follows an action.
     void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
 private:
     bool perform(const Node* button);
+    // Runs an action of the tree, then evaluates the view again.
+    void run(const std::function<void()>& action);
+    void reevaluate();
 
     std::unique_ptr<View> root_;
     StateStore state_;

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/stepping_model.h"
+#include "scenario_harness.h"
+
+namespace qm::test {
+namespace {
+
+const std::string kSmooth = line(0, R"("defaults": {"smoothScrolling": true})");
+
+// A session locked at (400, 300) at `start` with the pointer then resting at
+// (dx, dy) from the anchor, stepped until `end`.
+std::string lockedUntil(double start, double end, double dx, double dy) {
+    return line(start, R"("move": [400, 300])") + line(start, R"("down": "middle")") +
+           line(start, R"("up": "middle")") +
+           line(start, "\"move\": [" + std::to_string(400 + dx) + ", " + std::to_string(300 + dy) + "]") +
+           line(end, R"("end": true)");
+}
+
+struct Travel {
+    double pixels = 0;    // the vertical travel posted, as a positive number
+    double lastPost = 0;  // seconds after the start
+    std::size_t posts = 0;
+};
+
+Travel travel(const ScenarioRun& run, double start) {
+    Travel t;
+    for (const Json& record : run.records("scroll")) {
+        t.pixels -= record["scroll"]["wheel1"].get<int>();
+        t.lastPost = record["t"].get<double>() - start;
+        ++t.posts;
+    }
+    return t;
+}
+
+// The speed is the same whatever the display's rate and however unevenly its
+// frames come: two seconds 100 points below the anchor travel the curve's
+// distance, within one per cent.
+TEST(SmoothStepping, TravelFollowsTheCurveAtEveryRefreshRate) {
+    const double speed = SteppingModel().target(-100);
+    for (const char* rate : {"60", "120", "144", R"({"hz": 60, "jitter": 0.004, "seed": 7})",
+                             R"({"hz": 144, "jitter": 0.003, "seed": 8})", R"({"hz": 59.94})"}) {
+        SCOPED_TRACE(rate);
+        ScenarioRun run(launchedInEditor() + kSmooth + line(0, std::string(R"("refreshRate": )") + rate) +
+                        lockedUntil(1, 3, 0, 100));
+        const Travel t = travel(run, 1);
+        ASSERT_GT(t.posts, 100u);
+        const double curve = SteppingModel::curveDistance(speed, t.lastPost);
+        EXPECT_NEAR(t.pixels, curve, curve * 0.01) << "after " << t.lastPost << " s";
+        EXPECT_EQ(run.leftOver(), "");
+    }
+}
+
+// Every frame steps, with the real interval since the one before.
+TEST(SmoothStepping, EachFrameStepsByItsOwnInterval) {
+    ScenarioRun run(launchedInEditor() + kSmooth +
+                    line(0, R"("refreshRate": {"hz": 120, "jitter": 0.002, "seed": 3})") +
+                    lockedUntil(1, 1.5, 30, -250));
+    std::vector<double> frames;
+    for (double t = run.world().displayLinks().nextFrame(1'000'000); t <= 1'500'000;
+         t = run.world().displayLinks().nextFrame(static_cast<sim::Micros>(t)))
+        frames.push_back(t / 1e6);
+    SteppingModel model;
+    std::vector<std::string> expected;
+    double previous = 1;
+    for (const double frame : frames) {
+        const auto w = model.step(30, -250, frame - previous);
+        previous = frame;
+        if (w.wheel1 != 0 || w.wheel2 != 0)
+            expected.push_back(std::to_string(std::lround(frame * 1e6)) + ": " + std::to_string(w.wheel1) + " " +
+                               std::to_string(w.wheel2));
+    }
+    std::vector<std::string> actual;
+    for (const Json& record : run.records("scroll"))
+        actual.push_back(std::to_string(std::lround(record["t"].get<double>() * 1e6)) + ": " +
+                         record["scroll"]["wheel1"].dump() + " " + record["scroll"]["wheel2"].dump());
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+// Just outside the dead zone a frame moves a small fraction of a pixel; the
+// fractions add up across frames into single pixels at the curve's pace.
+TEST(SmoothStepping, ACreepCarriesFractionsAcrossFrames) {
+    ScenarioRun run(launchedInEditor() + kSmooth + line(0, R"("refreshRate": 144)") + lockedUntil(1, 11, 11, 0));
+    const auto scrolls = run.values("scroll");
+    const double expected = SteppingModel::curveDistance(1.32, 10);
+    EXPECT_NEAR(static_cast<double>(scrolls.size()), expected, 1.0);
+    for (const Json& scroll : scrolls) EXPECT_EQ(scroll, Json::parse(R"({"wheel1": 0, "wheel2": -1, "route": "hid"})"));
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+std::vector<std::string> timeline(const ScenarioRun& run, const std::set<std::string>& keys) {
+    std::vector<std::string> lines;
+    for (const Json& record : run.records())
+        for (const auto& key : keys)
+            if (record.contains(key))
+                lines.push_back(tools::dumpLine(record["t"]) + " " + key + " " + tools::dumpLine(record[key]));
+    return lines;
+}
+
+// The display is followed only while a session runs: idle, the program wakes
+// no more often than the watchdog asks.
+TEST(SmoothStepping, TheDisplayLinkRunsOnlyDuringSessions) {
+    ScenarioRun run(launchedInEditor() + kSmooth + line(1, R"("move": [400, 300])") + line(1, R"("down": "middle")") +
+                    line(1.1, R"("move": [400, 400])") + line(1.5, R"("up": "middle")") +
+                    line(2, R"("down": "middle")") + line(2, R"("up": "middle")") + line(2.5, R"("key": 53)") +
+                    line(3, R"("down": "middle")") + line(3.2, R"("menu": "toggleEnabled")") +
+                    line(3.3, R"("up": "middle")"));
+    EXPECT_EQ(timeline(run, {"displayLink", "state"}),
+              (std::vector<std::string>{"1.0 state \"pressed\"", "1.0 displayLink true", "1.5 displayLink false",
+                                        "1.5 state \"idle\"", "2.0 state \"pressed\"", "2.0 displayLink true",
+                                        "2.0 state \"locked\"", "2.5 displayLink false", "2.5 state \"idle\"",
+                                        "3.0 state \"pressed\"", "3.0 displayLink true", "3.2 displayLink false",
+                                        "3.2 state \"idle\""}));
+
+    auto& world = run.world();
+    const std::size_t before = world.runLoop().firings();
+    run.then(line(3603.3, R"("menu": "toggleEnabled")"));
+    EXPECT_EQ(world.runLoop().firings() - before, 0u);  // switched off: not even the watchdog
+    const std::size_t on = world.runLoop().firings();
+    run.then(line(7203.3, R"("end": true)"));
+    EXPECT_EQ(world.runLoop().firings() - on, 120u);  // the watchdog's, and nothing else
+    EXPECT_EQ(world.ledger().live(sim::Ledger::displayLink), 0u);
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+// A frame after a stall moves no further than 50 ms would at the cap: the
+// scrolling slows for a moment instead of jumping, and the wheel amounts stay
+// far inside what an event can carry.
+TEST(SmoothStepping, ALateFrameCountsAsNoLongerThanFiftyMilliseconds) {
+    ScenarioRun run(launchedInEditor() + kSmooth + line(0, R"("refreshRate": 1)") + lockedUntil(1, 30, 0, 700));
+    const auto scrolls = run.values("scroll");
+    ASSERT_EQ(scrolls.size(), 29u);
+    for (const Json& scroll : scrolls) EXPECT_GE(scroll["wheel1"].get<int>(), -500);
+    EXPECT_LE(scrolls.back()["wheel1"].get<int>(), -499);
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+// Where no display can be followed, the session steps on the fixed timer,
+// exactly as with smooth scrolling off.
+TEST(SmoothStepping, WithoutADisplayLinkTheTimerSteps) {
+    ScenarioRun plain(launchedInEditor() + lockedUntil(1, 2, 40, 90));
+    ScenarioRun run(launchedInEditor() + kSmooth);
+    run.world().displayLinks().setCreationFails(true);
+    run.then(lockedUntil(1, 2, 40, 90));
+    EXPECT_TRUE(run.records("displayLink").empty());
+    EXPECT_EQ(run.values("scroll"), plain.values("scroll"));
+    EXPECT_EQ(run.times("scroll"), plain.times("scroll"));
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+// The simulated display: frames at whole multiples of 1/hz, or within the
+// jitter of them, the same for the same seed.
+TEST(SmoothStepping, SimulatedFramesFallOnTheirRateWithinTheJitter) {
+    sim::World world;
+    auto& links = world.displayLinks();
+    const auto frames = [&links](sim::Micros from, int count) {
+        std::vector<sim::Micros> times{links.nextFrame(from)};
+        while (static_cast<int>(times.size()) < count) times.push_back(links.nextFrame(times.back()));
+        return times;
+    };
+    links.setRefreshRate({144, 0, 0});
+    const auto even = frames(0, 1000);
+    for (std::size_t k = 0; k < even.size(); ++k) EXPECT_EQ(even[k], std::llround((k + 1) * 1e6 / 144));
+
+    links.setRefreshRate({60, 0.005, 42});
+    const auto jittered = frames(5'000'000, 2000);
+    bool uneven = false;
+    for (std::size_t k = 1; k < jittered.size(); ++k) {
+        const double interval = static_cast<double>(jittered[k] - jittered[k - 1]);
+        EXPECT_NEAR(interval, 1e6 / 60, 5000 + 1);
+        uneven = uneven || std::abs(interval - 1e6 / 60) > 1000;
+    }
+    EXPECT_TRUE(uneven);
+    EXPECT_EQ(frames(5'000'000, 2000), jittered);
+    links.setRefreshRate({60, 0.005, 43});
+    EXPECT_NE(frames(5'000'000, 2000), jittered);
+}
+
+}  // namespace
+}  // namespace qm::test
