@@ -108,7 +108,6 @@ std::string shortcut(const std::string& key) {
     return shown;
 }
 
-
 }  // namespace
 
 std::string writeMarkerPicture(const std::string& path, double scale) {
