@@ -10,9 +10,12 @@ target_link_libraries(quillmere_x11_link_client PRIVATE PkgConfig::X11_GTK)
 quillmere_warnings(quillmere_x11_link_client)
 
 add_executable(quillmere_x11_gtk_tests
+  x11/gtk_alerts_test.cpp
   x11/gtk_desktop.cpp
+  x11/gtk_status_bar_test.cpp
   x11/gtk_tray_host.cpp
-  x11/gtk_status_bar_test.cpp)
+  x11/gtk_view_probe.cpp
+  x11/gtk_view_window_test.cpp)
 target_include_directories(quillmere_x11_gtk_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(quillmere_x11_gtk_tests PRIVATE quillmere_x11_gtk quillmere_tools PkgConfig::X11_TEST
   GTest::gtest GTest::gtest_main)

@@ -6,6 +6,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <poll.h>
 #include <signal.h>
@@ -230,6 +231,18 @@ std::optional<ScreenRect> screenRectOf(void* gtkWidget) {
     gdk_window_get_origin(window, &originX, &originY);
     return ScreenRect{originX + x, originY + y, gtk_widget_get_allocated_width(widget),
                       gtk_widget_get_allocated_height(widget)};
+}
+
+}  // namespace qm::x11test
+
+namespace qm::x11test {
+
+bool isViewable(void* gtkWidget) {
+    GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(gtkWidget));
+    if (!window || !gtk_widget_get_mapped(GTK_WIDGET(gtkWidget))) return false;
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(Desktop::instance().input(), GDK_WINDOW_XID(window), &attributes) &&
+           attributes.map_state == IsViewable;
 }
 
 }  // namespace qm::x11test

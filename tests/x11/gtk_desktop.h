@@ -77,5 +77,7 @@ struct ScreenRect {
     int centerY() const { return y + height / 2; }
 };
 std::optional<ScreenRect> screenRectOf(void* gtkWidget);
+// Whether the X server shows the widget's window, so that a click there reaches it.
+bool isViewable(void* gtkWidget);
 
 }  // namespace qm::x11test

@@ -165,8 +165,12 @@ TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenIte
         g_list_free(windows);
         return icon && gtk_plug_get_embedded(GTK_PLUG(icon));
     }));
+    // Embedded first, then given its size by the tray.
     std::optional<ScreenRect> where;
-    ASSERT_TRUE(waitUntil([&] { return (where = screenRectOf(icon)).has_value(); }));
+    ASSERT_TRUE(waitUntil([&] {
+        where = screenRectOf(icon);
+        return where && where->width > 1 && where->height > 1 && isViewable(icon);
+    }));
     const int before = program.refreshes;
     program.frontmost = "Editor";
     Desktop::instance().click(where->centerX(), where->centerY());
@@ -174,7 +178,7 @@ TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenIte
     GtkWidget* quit = nullptr;
     ASSERT_TRUE(waitUntil([&] {
         quit = static_cast<x11::GtkTrayMenuItem*>(status.quit)->widget();
-        return gtk_widget_get_mapped(quit);
+        return isViewable(quit);
     }));
     EXPECT_EQ(program.refreshes, before + 1);
     EXPECT_EQ(gtk_menu_item_get_label(GTK_MENU_ITEM(static_cast<x11::GtkTrayMenuItem*>(status.exclude)->widget())),
