@@ -43,7 +43,11 @@ int main(int argc, char** argv) {
     gtk_label_set_markup(GTK_LABEL(widgets[1]),
                          "<a href=\"https://example.org/label\">The manual</a> has everything about it.");
     widgets[2] = gtk_label_new("Plain text, with no link in it at all.");
-    for (GtkWidget* widget : widgets) gtk_box_pack_start(GTK_BOX(box), widget, FALSE, FALSE, 0);
+    // Each as wide as its content, from the left: the label's link is where its text starts.
+    for (GtkWidget* widget : widgets) {
+        gtk_widget_set_halign(widget, GTK_ALIGN_START);
+        gtk_box_pack_start(GTK_BOX(box), widget, FALSE, FALSE, 0);
+    }
     gtk_container_add(GTK_CONTAINER(window), box);
     g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
     g_signal_connect(window, "map-event", G_CALLBACK(mapped), nullptr);

@@ -10,8 +10,10 @@ target_link_libraries(quillmere_x11_link_client PRIVATE PkgConfig::X11_GTK)
 quillmere_warnings(quillmere_x11_link_client)
 
 add_executable(quillmere_x11_gtk_tests
+  x11/atspi_accessibility_test.cpp
   x11/gtk_alerts_test.cpp
   x11/gtk_desktop.cpp
+  x11/gtk_program_test.cpp
   x11/gtk_status_bar_test.cpp
   x11/gtk_tray_host.cpp
   x11/gtk_view_probe.cpp
