@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -106,9 +107,11 @@ std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds time
             return line;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) return std::nullopt;
         pollfd ready{output_, POLLIN, 0};
-        if (poll(&ready, 1, static_cast<int>(left.count())) <= 0) continue;
+        if (poll(&ready, 1, static_cast<int>(std::max<long>(0, left.count()))) <= 0) {
+            if (left.count() <= 0) return std::nullopt;
+            continue;
+        }
         char chunk[512];
         const ssize_t got = read(output_, chunk, sizeof chunk);
         if (got <= 0) return std::nullopt;

@@ -26,7 +26,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     pid_t pid() const { return pid_; }
-    // The next line of its standard output, waiting at most timeout.
+    // The next line of its standard output, waiting at most timeout (zero: only
+    // what is there already).
     std::optional<std::string> readLine(std::chrono::milliseconds timeout = std::chrono::seconds(30));
     // Freezes and thaws it, as a client that stops answering and comes back.
     void stop();

@@ -59,6 +59,15 @@ struct StatusItem {
         item->setMenu(std::move(menu));
     }
 
+    // AppIndicator lets go of the menu a little after the item goes; until
+    // then it may still call on it.
+    ~StatusItem() {
+        GtkWidget* widget = static_cast<x11::GtkTrayMenuItem*>(quit)->widget();
+        g_object_add_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(&widget));
+        item.reset();
+        EXPECT_TRUE(waitUntil([&] { return widget == nullptr; })) << "the menu outlives its status item";
+    }
+
     x11::GtkStatusBar bar{QM_RESOURCES};
     std::unique_ptr<platform::StatusItem> item;
     MenuItem* enable;

@@ -29,6 +29,8 @@ void addButtons(GtkDialog* dialog, const std::vector<std::string>& titles) {
         // A plain label: an underscore in a title is no mnemonic.
         GtkWidget* button = gtk_button_new_with_label(titles[i].c_str());
         gtk_widget_set_can_default(button, TRUE);
+        // The default button stands out, as a Mac's does.
+        if (i == 0) gtk_style_context_add_class(gtk_widget_get_style_context(button), "suggested-action");
         gtk_widget_show(button);
         gtk_dialog_add_action_widget(dialog, button, platform::alertFirstButtonReturn + static_cast<int>(i));
     }

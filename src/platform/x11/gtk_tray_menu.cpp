@@ -27,6 +27,7 @@ GtkTrayMenuItem::GtkTrayMenuItem(GtkMenuShell* menu, GtkAccelGroup* accelerators
 
 GtkTrayMenuItem::~GtkTrayMenuItem() {
     g_signal_handlers_disconnect_by_data(widget_, this);
+    if (accelerator_) gtk_widget_remove_accelerator(widget_, accelerators_, accelerator_->key, accelerator_->modifiers);
     g_object_unref(widget_);
 }
 
