@@ -29,4 +29,5 @@ quillmere_warnings(quillmere_x11_gtk_tests)
 # The libraries' own caches, which live as long as the process, are named
 # there; the libraries have no frame pointers, so naming them needs full unwinding.
 gtest_discover_tests(quillmere_x11_gtk_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120
-  ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp;ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0")
+  ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp"
+  ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=string_append::fast_unwind_on_malloc=0")

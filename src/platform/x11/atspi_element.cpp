@@ -175,11 +175,20 @@ platform::AXError perCallBound(float seconds, std::chrono::milliseconds& bound) 
     return ax::success;
 }
 
-platform::AXError AtspiElement::setMessagingTimeout(float seconds) {
+namespace {
+
+// An element's messaging timeout bounds each call of the question it belongs to.
+platform::AXError boundCalls(AtspiBudget& budget, float seconds) {
     std::chrono::milliseconds bound{};
     const auto error = perCallBound(seconds, bound);
-    if (error == ax::success) budget_->setPerCall(bound);
+    if (error == ax::success) budget.setPerCall(bound);
     return error;
+}
+
+}  // namespace
+
+platform::AXError AtspiElement::setMessagingTimeout(float seconds) {
+    return boundCalls(*budget_, seconds);
 }
 
 platform::AXError AtspiElement::copyElementAtPosition(float x, float y, std::unique_ptr<platform::AXElement>& element) {
@@ -207,10 +216,7 @@ platform::AXError AtspiElement::copyAttributeValue(std::string_view attribute, p
 }
 
 platform::AXError AtspiTextLink::setMessagingTimeout(float seconds) {
-    std::chrono::milliseconds bound{};
-    const auto error = perCallBound(seconds, bound);
-    if (error == ax::success) budget_->setPerCall(bound);
-    return error;
+    return boundCalls(*budget_, seconds);
 }
 
 platform::AXError AtspiTextLink::copyAttributeValue(std::string_view attribute, platform::AXValue& value) {
