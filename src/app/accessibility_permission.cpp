@@ -21,6 +21,12 @@ void AppDelegate::promptForAccessibility() {
 }
 
 void AppDelegate::openAccessibilitySettings() {
+    // Where the desktop's own support is the gate, there is no settings page
+    // to send the user to: the program switches it on.
+    if (platform_.accessibility.accessGate() == platform::AccessGate::desktopSupport) {
+        platform_.accessibility.enableDesktopSupport();
+        return;
+    }
     platform_.workspace.openURL(accessibilitySettingsURL);
 }
 

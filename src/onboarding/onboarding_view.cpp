@@ -20,6 +20,20 @@ namespace {
 constexpr double pageWidth = 460;
 constexpr double pageHeight = 420;
 
+struct AccessTexts {
+    const char* title;
+    const char* body;
+    const char* button;
+};
+
+// The access page asks for a permission in the system's settings, or offers
+// to switch the desktop's accessibility support on.
+AccessTexts accessTexts(platform::AccessGate gate) {
+    if (gate == platform::AccessGate::desktopSupport)
+        return {"onb.step2.desktop.title", "onb.step2.desktop.body", "onb.step2.desktop.enable"};
+    return {"onb.step2.title", "onb.step2.body", "onb.step2.openSettings"};
+}
+
 v::Node symbol(const std::string& name, double size) {
     return v::Image(name)
         .font(Font::system(size))
@@ -35,7 +49,7 @@ std::string OnboardingView::text(std::string_view key) const {
 
 std::string OnboardingView::title(int step) const {
     if (step == 0) return text("onb.step1.title");
-    if (step == 1) return text("onb.step2.title");
+    if (step == 1) return text(accessTexts(gate_).title);
     return text("onb.step3.title");
 }
 
@@ -67,8 +81,8 @@ v::Node OnboardingView::stepBody(int step) const {
                               .fixedSize(false, true)});
     if (step == 1)
         return v::VStack(HorizontalAlignment::leading, 16,
-                         {v::Text(text("onb.step2.body")).fixedSize(false, true),
-                          v::Button(text("onb.step2.openSettings"), openSettings_)
+                         {v::Text(text(accessTexts(gate_).body)).fixedSize(false, true),
+                          v::Button(text(accessTexts(gate_).button), openSettings_)
                               .controlSize(v::ControlSize::large)
                               .identified("openSettings")});
     return v::VStack(

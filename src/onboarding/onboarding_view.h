@@ -4,22 +4,26 @@
 #include <string>
 #include <string_view>
 
+#include "platform/accessibility.h"
 #include "platform/services.h"
 #include "platform/views/view.h"
 
 namespace qm {
 
-// The onboarding's three pages: what Quillmere does, the permission it needs,
-// and how to use it. Its one piece of state is the step shown.
+// The onboarding's three pages: what Quillmere does, the access it needs, and
+// how to use it. Its one piece of state is the step shown. The access page
+// follows the gate: a permission granted in the system's settings, or the
+// desktop's accessibility support, which its button switches on.
 class OnboardingView : public platform::views::View {
 public:
     OnboardingView(const platform::Bundle& bundle, std::function<void()> openSettings, std::function<void()> finish,
-                   int step, int lastStep)
+                   int step, int lastStep, platform::AccessGate gate)
         : bundle_(bundle),
           openSettings_(std::move(openSettings)),
           finish_(std::move(finish)),
           initialStep_(step),
-          lastStep_(lastStep) {}
+          lastStep_(lastStep),
+          gate_(gate) {}
 
     platform::views::Node body(platform::views::StateStore& state) override;
 
@@ -40,6 +44,7 @@ private:
     std::function<void()> finish_;
     int initialStep_;
     int lastStep_;
+    platform::AccessGate gate_;
 };
 
 }  // namespace qm

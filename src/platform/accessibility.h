@@ -37,6 +37,11 @@ public:
     virtual AXError copyAttributeValue(std::string_view attribute, AXValue& value) = 0;
 };
 
+// What lets the program read other applications' elements: a permission the
+// user grants the process in the system's settings, or the desktop's own
+// accessibility support, which the program may switch on itself.
+enum class AccessGate { processPermission, desktopSupport };
+
 class Accessibility {
 public:
     virtual ~Accessibility() = default;
@@ -44,6 +49,10 @@ public:
     // Whether this process may use accessibility; with prompt, the system may
     // ask the user to grant it.
     virtual bool isProcessTrusted(bool prompt) = 0;
+    virtual AccessGate accessGate() const { return AccessGate::processPermission; }
+    // Switches the desktop's accessibility support on, for the applications
+    // started from now on; false when it cannot be done here.
+    virtual bool enableDesktopSupport() { return false; }
 };
 
 }  // namespace qm::platform

@@ -18,10 +18,11 @@ using v::Node;
 
 // The onboarding view in a host, with counters on its two requests.
 struct Page {
-    explicit Page(sim::StringsTable strings = sim::parseStringsTable(tools::shippedStrings())) {
+    explicit Page(sim::StringsTable strings = sim::parseStringsTable(tools::shippedStrings()),
+                  platform::AccessGate gate = platform::AccessGate::processPermission) {
         bundle.setStrings(std::move(strings));
         host = std::make_unique<v::ViewHost>(std::make_unique<OnboardingView>(
-            bundle, [this] { ++settingsOpened; }, [this] { ++finished; }, 0, 2));
+            bundle, [this] { ++settingsOpened; }, [this] { ++finished; }, 0, 2, gate));
     }
 
     int step() { return host->state().value("step", 0); }
@@ -102,16 +103,8 @@ TEST(OnboardingView, FinishingAndTheSettingsButtonLeaveTheStepAlone) {
     EXPECT_FALSE(page.host->press("next"));  // no Next on the last page
 }
 
-// A translation far longer than the English: the page keeps its size and
-// every text gets the whole height it needs at the width it is given.
-TEST(OnboardingView, LongTextsWrapAndAreNeverCut) {
-    sim::StringsTable strings = sim::parseStringsTable(tools::shippedStrings());
-    for (auto& [key, text] : strings.entries) {
-        std::string longer;
-        for (int i = 0; i < 6; ++i) longer += text + " ";
-        text = longer;
-    }
-    Page page(strings);
+// Every text of every step gets the whole height it needs at the width it is given.
+void checkNothingIsCut(Page& page) {
     const cairo::PangoTextMeasure measure;
     const cairo::Layout layout(measure);
     for (int step = 0; step < 3; ++step) {
@@ -133,6 +126,23 @@ TEST(OnboardingView, LongTextsWrapAndAreNeverCut) {
         check(placed);
         EXPECT_GT(texts, 0);
         page.host->press("next");
+    }
+}
+
+// A translation far longer than the English: the page keeps its size and
+// every text gets the whole height it needs at the width it is given, on
+// either kind of access page.
+TEST(OnboardingView, LongTextsWrapAndAreNeverCut) {
+    sim::StringsTable strings = sim::parseStringsTable(tools::shippedStrings());
+    for (auto& [key, text] : strings.entries) {
+        std::string longer;
+        for (int i = 0; i < 6; ++i) longer += text + " ";
+        text = longer;
+    }
+    for (const auto gate : {platform::AccessGate::processPermission, platform::AccessGate::desktopSupport}) {
+        SCOPED_TRACE(gate == platform::AccessGate::desktopSupport ? "desktop support" : "permission");
+        Page page(strings, gate);
+        checkNothingIsCut(page);
     }
 }
 

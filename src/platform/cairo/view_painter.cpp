@@ -230,6 +230,12 @@ void paint(cairo_t* cr, const Placed& placed) {
 
 }  // namespace
 
+void paintPage(cairo_t* cr, const Placed& page) {
+    setColor(cr, colorOf({SemanticColor::windowBackground}, 1));
+    cairo_paint(cr);
+    paint(cr, page);
+}
+
 std::string writePagePicture(const std::string& path, const views::Node& tree, Size page, double scale) {
     const PangoTextMeasure measure;
     const Placed placed = Layout(measure).place(tree, page);
@@ -238,9 +244,7 @@ std::string writePagePicture(const std::string& path, const views::Node& tree, S
                                    static_cast<int>(std::ceil(page.height * scale)));
     cairo_t* cr = cairo_create(surface);
     cairo_scale(cr, scale, scale);
-    setColor(cr, colorOf({SemanticColor::windowBackground}, 1));
-    cairo_paint(cr);
-    paint(cr, placed);
+    paintPage(cr, placed);
     cairo_surface_flush(surface);
     const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
     cairo_destroy(cr);

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <cairo.h>
+
 #include <string>
 
 #include "platform/cairo/view_layout.h"
 #include "platform/views/node.h"
 
 namespace qm::cairo {
+
+// Paints a laid-out page onto cr: the window's background, then every node.
+void paintPage(cairo_t* cr, const Placed& page);
 
 // Lays a view's tree out on a page of the given size and writes it as a
 // picture, scale pixels per point. Empty on success, otherwise what went wrong.

@@ -54,6 +54,8 @@ public:
     StateStore& state() { return state_; }
     // Presses the button with this identifier; false when there is none.
     bool press(std::string_view identifier);
+    // Presses this button of the current tree; false when it has no action.
+    bool press(const Node& button) { return perform(&button); }
     // Return: presses the button that is the default action; false when there is none.
     bool pressDefault();
     // Sets the slider, toggle or picker with this identifier as the user would:

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/x11/gtk_view_window.h"
+#include "x11/gtk_desktop.h"
+
+// What a person sees of a view's window: where its nodes are on the screen and
+// what they say, as the window lays them out.
+namespace qm::x11test {
+
+std::optional<ScreenRect> nodeOnScreen(const x11::GtkViewWindow& window, const std::string& identifier);
+// The texts of the shown tree, in order.
+std::vector<std::string> textsOf(const x11::GtkViewWindow& window);
+// Clicks the button with this identifier where the user sees it.
+void clickNode(const x11::GtkViewWindow& window, const std::string& identifier);
+// A key typed into the window.
+void typeInto(const x11::GtkViewWindow& window, unsigned long keysym, bool control = false);
+
+}  // namespace qm::x11test
