@@ -17,6 +17,7 @@ void ScrollController::exitScroll() {
     if (timer_) timer_->invalidate();
     timer_.reset();
     marker_.hide();
+    if (eventTap_) eventTap_->setNeedsEveryClick(false);
     removeEscTap();
     targetPID_.reset();
     targetFrame_.reset();

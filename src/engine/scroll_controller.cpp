@@ -82,6 +82,8 @@ Event* ScrollController::handle(EventType type, Event* event) {
                     exitScroll();
                 } else {
                     setState(ScrollState::locked);
+                    // With the button up, only the tap can tell a click that ends the session.
+                    eventTap_->setNeedsEveryClick(true);
                     installEscTap();
                 }
                 return nullptr;
@@ -106,7 +108,7 @@ Event* ScrollController::handle(EventType type, Event* event) {
 void ScrollController::handleMiddlePress() {
     const Point p = pointerLocation();
     const auto bundleID = frontmostBundleID();
-    if (bundleID && kWebAppBundleIDs().contains(*bundleID) && isLinkAt(p)) {
+    if (bundleID && kWebAppBundleIDs(platform_.appIdentifiers).contains(*bundleID) && isLinkAt(p)) {
         // A session whose release was lost must not go on stepping, with its
         // marker up, behind the link click: nothing would ever end it.
         exitScroll();

@@ -23,7 +23,7 @@ bool ExclusionManager::toggle(const std::string& id) {
 }
 
 bool ExclusionManager::isExcluded(const std::string& id) const {
-    return kDefaultExcludedBundleIDs().contains(id) || storedSet().contains(id);
+    return kDefaultExcludedBundleIDs(identifiers_).contains(id) || storedSet().contains(id);
 }
 
 }  // namespace qm

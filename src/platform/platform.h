@@ -16,7 +16,7 @@
 namespace qm::platform {
 
 // The one place the program gets the system's services from. Each backend
-// (the simulated desktop, macOS) fills it with its own implementations.
+// (the simulated desktop, macOS, X11) fills it with its own implementations.
 struct Platform {
     EventServices& events;
     RunLoop& runLoop;
@@ -34,6 +34,9 @@ struct Platform {
     Updater& updater;
     SystemLog& systemLog;
     Bundle& bundle;
+    // How the frontmost application's identifier reads, and so which of the
+    // built-in application sets apply.
+    AppIdentifierKind appIdentifiers = AppIdentifierKind::bundleIdentifier;
 };
 
 }  // namespace qm::platform
