@@ -98,8 +98,10 @@ std::unique_ptr<platform::EventTap> X11EventServices::tapCreate(platform::TapLoc
     state->userInfo = userInfo;
     taps_.insert(placement == platform::TapPlacement::headInsert ? taps_.begin() : taps_.end(), state);
     updateGrabs();
-    if (!state->enabled) {
-        // Another client holds what this tap needs: no tap, as when input may not be filtered.
+    // Another client holds what the tap needs. The trigger's tap exists all
+    // the same, switched off as the system switches taps off, so that the
+    // watchdog tries again; without Escape a session still ends by a click.
+    if (!state->enabled && !(mask & platform::eventMaskBit(et::otherMouseDown))) {
         std::erase(taps_, state);
         updateGrabs();
         return nullptr;

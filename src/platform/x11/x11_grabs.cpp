@@ -62,7 +62,7 @@ bool Grabs::grabTrigger() {
     trigger_ = failed == 0 && trap.sync() == Success;
     if (!trigger_ && !triggerRefusalTold_)
         log_.log("Quillmere: another program holds mouse button " + std::to_string(triggerButton_) +
-                 "; autoscrolling stays off until it lets go");
+                 "; Quillmere tries again every 30 seconds");
     triggerRefusalTold_ = !trigger_;
     return trigger_;
 }

@@ -22,8 +22,8 @@ namespace qm::x11 {
 //   NumLock), because window managers hold Escape with other modifiers and a
 //   grab with any modifier would then fail.
 // Other clients' grabs make these fail; each answers whether it holds. The
-// trigger's failure is told on the log, once until it holds again, since the
-// program then does nothing at all.
+// trigger's failure is told on the log, once until it holds again, since
+// until then the program does nothing at all.
 class Grabs {
 public:
     Grabs(Connection& connection, unsigned triggerButton, platform::SystemLog& log);
