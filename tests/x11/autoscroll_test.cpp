@@ -23,7 +23,8 @@ protected:
     void SetUp() override {
         desktop.emplace();
         client.emplace(*desktop);
-        program.emplace(*desktop, *client);
+        program.emplace(*desktop);
+        program->waitUntilIntercepting(*client);
         area = client->area();
         mark = client->size();
     }
@@ -86,6 +87,18 @@ TEST_F(Autoscroll, HoldAndDragScrollsTheWayThePointerWentByTheClicksPosted) {
     EXPECT_GT(scrolledDown, 0);
     drag(-80, "scroll up ", "scroll down ");
     EXPECT_LT(client->scrollPosition(), scrolledDown);
+}
+
+TEST_F(Autoscroll, ThePointerLeavingTheWindowStillScrollsItAtTheAnchor) {
+    desktop->moveTo(area.centerX(), area.y + area.height - 40);
+    desktop->press(middle);
+    ASSERT_TRUE(waitFor([&] { return markerShown(); }));
+    mark = client->size();
+    // Below the window, over the bare desktop.
+    desktop->moveTo(area.centerX(), area.y + area.height + 60);
+    EXPECT_TRUE(waitFor([&] { return since("scroll down ") >= 5; }));
+    desktop->release(middle);
+    ASSERT_TRUE(waitFor([&] { return !markerShown(); }));
 }
 
 TEST_F(Autoscroll, ALockedSessionScrollsUntilAClickThatTheClientNeverSees) {
@@ -216,6 +229,53 @@ TEST_F(Autoscroll, KillingTheProgramDuringALockedSessionFreesTheMouseAtOnce) {
     desktop->click(middle);
     EXPECT_TRUE(waitFor([&] { return since("release 1 ") == 1 && since("release 2 ") == 1; }));
     EXPECT_FALSE(markerShown());
+}
+
+}  // namespace
+}  // namespace qm::x11test
+
+namespace qm::x11test {
+namespace {
+
+// The primary monitor on the right: the program's coordinates start at its
+// corner, the root window's at the left monitor's.
+TEST(Desktop, TheMarkerFindsTheAnchorWhenThePrimaryMonitorIsNotAtTheOrigin) {
+    Desktop desktop;
+    desktop.setMonitors({{640, 0, 640, 800}, {0, 0, 640, 800}});
+    Client client(desktop);
+    Program program(desktop);
+    program.waitUntilIntercepting(client);
+    const Box area = client.area();
+    program.lockAt(area.centerX(), area.centerY());
+    const auto marker = desktop.marker();
+    ASSERT_TRUE(marker);
+    EXPECT_EQ(marker->centerX(), area.centerX());
+    EXPECT_EQ(marker->centerY(), area.centerY());
+    const std::size_t mark = client.size();
+    desktop.moveTo(area.centerX(), area.centerY() + 100);
+    EXPECT_TRUE(waitFor([&] { return client.count("scroll down ", mark) >= 3; }));
+    desktop.tap(XK_Escape);
+    EXPECT_TRUE(waitFor([&] { return !desktop.marker(); }));
+    EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
+}
+
+// Another program holds the middle button: Quillmere says so and keeps out of the way.
+TEST(Desktop, AMiddleButtonHeldByAnotherProgramIsToldAndLeftAlone) {
+    Desktop desktop;
+    Client client(desktop);
+    std::optional<MiddleButtonGrab> other(desktop);
+    Program program(desktop);
+    EXPECT_TRUE(waitFor([&] {
+        return program.errors().find("another program holds mouse button 2") != std::string::npos;
+    })) << program.errors();
+    other.reset();
+    const Box area = client.area();
+    const std::size_t mark = client.size();
+    desktop.moveTo(area.centerX(), area.centerY());
+    desktop.click(2);
+    EXPECT_TRUE(waitFor([&] { return client.count("release 2 ", mark) == 1; }));
+    EXPECT_FALSE(desktop.marker());
+    EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <X11/extensions/XInput.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -182,6 +183,25 @@ std::vector<std::string> Desktop::environment(const std::vector<std::string>& ex
     return env;
 }
 
+void Desktop::setMonitors(const std::vector<Box>& monitors) {
+    const Window root = DefaultRootWindow(display_);
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        XRRMonitorInfo* info = XRRAllocateMonitor(display_, 0);
+        const std::string name = "TEST-" + std::to_string(i);
+        info->name = XInternAtom(display_, name.c_str(), False);
+        info->primary = i == 0;
+        info->x = monitors[i].x;
+        info->y = monitors[i].y;
+        info->width = monitors[i].width;
+        info->height = monitors[i].height;
+        info->mwidth = monitors[i].width / 4;
+        info->mheight = monitors[i].height / 4;
+        XRRSetMonitor(display_, root, info);
+        XRRFreeMonitors(info);
+    }
+    XSync(display_, False);
+}
+
 void Desktop::moveTo(int x, int y) {
     XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
     XSync(display_, False);
@@ -243,6 +263,22 @@ Box Desktop::geometry(Window window) {
     Window child;
     XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
     return {x, y, a.width, a.height};
+}
+
+MiddleButtonGrab::MiddleButtonGrab(Desktop& desktop) : display_(desktop.x()) {
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_ButtonPress);
+    XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
+    XIGrabModifiers any{static_cast<int>(XIAnyModifier), 0};
+    XIGrabButton(display_, 2, 2, DefaultRootWindow(display_), None, XIGrabModeAsync, XIGrabModeAsync, False, &mask, 1,
+                 &any);
+    XSync(display_, False);
+}
+
+MiddleButtonGrab::~MiddleButtonGrab() {
+    XIGrabModifiers any{static_cast<int>(XIAnyModifier), 0};
+    XIUngrabButton(display_, 2, 2, DefaultRootWindow(display_), 1, &any);
+    XSync(display_, False);
 }
 
 Pointer::Pointer(Desktop& desktop, const std::string& name) : display_(desktop.x()) {
@@ -311,14 +347,13 @@ double Client::scrollPosition() const {
     return position;
 }
 
-Program::Program(Desktop& desktop, Client& client, const std::string& defaults)
+Program::Program(Desktop& desktop, const std::string& defaults)
     : desktop_(desktop), config_(desktop.dir() / "config"), errorFile_(desktop.dir() / "quillmere.errors") {
     fs::create_directories(config_ / "quillmere");
     std::ofstream(defaultsFile()) << defaults;
     process_.emplace(std::vector<std::string>{QUILLMERE_EXECUTABLE},
                      desktop.environment({"XDG_CONFIG_HOME=" + config_.string(), "G_MESSAGES_DEBUG=Quillmere"}),
                      desktop.dir() / "quillmere.out", errorFile_);
-    waitUntilIntercepting(client);
 }
 
 // A middle click over the client locks a session once the program holds the

@@ -60,6 +60,9 @@ public:
     // The environment for a program on this desktop.
     std::vector<std::string> environment(const std::vector<std::string>& extra = {}) const;
 
+    // Divides the screen into monitors, the primary one first.
+    void setMonitors(const std::vector<Box>& monitors);
+
     void moveTo(int x, int y);
     void press(unsigned button);
     void release(unsigned button);
@@ -78,6 +81,19 @@ private:
     std::optional<Child> server_;
     std::optional<Child> manager_;
     Display* display_ = nullptr;
+};
+
+// A passive grab of the middle button on the root window, as another program
+// might hold it.
+class MiddleButtonGrab {
+public:
+    explicit MiddleButtonGrab(Desktop& desktop);
+    ~MiddleButtonGrab();
+    MiddleButtonGrab(const MiddleButtonGrab&) = delete;
+    MiddleButtonGrab& operator=(const MiddleButtonGrab&) = delete;
+
+private:
+    Display* display_;
 };
 
 // A master pointer of the test's own, which no grab of the core pointer holds.
@@ -120,10 +136,11 @@ private:
 // build/quillmere on the desktop, with its own settings directory.
 class Program {
 public:
-    // Starts it with these stored settings, and waits until a middle click
-    // over the client starts a session.
-    Program(Desktop& desktop, Client& client, const std::string& defaults = R"({"didShowOnboarding": true})");
+    // Starts it with these stored settings; a later launch by default.
+    explicit Program(Desktop& desktop, const std::string& defaults = R"({"didShowOnboarding": true})");
 
+    // Waits until a middle click over the client starts a session.
+    void waitUntilIntercepting(Client& client);
     fs::path defaultsFile() const { return config_ / "quillmere" / "defaults.json"; }
     // What it wrote on standard error: its log, with its debugging messages.
     std::string errors() const;
@@ -139,8 +156,6 @@ public:
     pid_t pid() const { return process_->pid(); }
 
 private:
-    void waitUntilIntercepting(Client& client);
-
     Desktop& desktop_;
     fs::path config_;
     fs::path errorFile_;

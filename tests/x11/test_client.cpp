@@ -2,7 +2,8 @@
 // a link, and a log on standard output of every button, scroll and key event
 // it receives, one line each, with the device that sent it:
 //   ready <window>            the window is on screen
-//   press <button> <device>   release <button> <device>
+//   press <button> <device> <time>   release <button> <device> <time>
+//                             (time: the monotonic clock in microseconds)
 //   orphan <button> <device>  a release whose press never came
 //   scroll <up|down|left|right|smooth> <device>
 //   key <name>                value <scroll position>
@@ -44,7 +45,8 @@ void log(GdkEvent* event, gpointer) {
     switch (event->type) {
         case GDK_BUTTON_PRESS:
             pressed.insert(event->button.button);
-            std::printf("press %u %s\n", event->button.button, device.c_str());
+            std::printf("press %u %s %lld\n", event->button.button, device.c_str(),
+                        static_cast<long long>(g_get_monotonic_time()));
             break;
         case GDK_BUTTON_RELEASE:
             std::printf("%s %u %s\n", pressed.erase(event->button.button) ? "release" : "orphan", event->button.button,
