@@ -25,7 +25,7 @@ const BundleIDSet& kDefaultExcludedBundleIDs(AppIdentifierKind kind) {
         "Qemu-system-x86_64",   // QEMU's own window
         "org.remmina.Remmina",  // Remmina
         "xfreerdp",             // FreeRDP
-        "Vncviewer",            // TigerVNC
+        "TigerVNC Viewer",      // TigerVNC
         "krdc",                 // KDE's remote desktop client
         "Wfica",                // Citrix Workspace
         "Blender",              // Blender

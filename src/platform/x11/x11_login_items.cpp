@@ -3,9 +3,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
+
+#include "platform/x11/x11_services.h"
 
 namespace qm::x11 {
 
@@ -13,11 +14,7 @@ namespace fs = std::filesystem;
 using platform::LoginItemStatus;
 
 fs::path X11LoginItems::standardEntry() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    const fs::path base =
-        config && fs::path(config).is_absolute() ? fs::path(config) : fs::path(home ? home : "") / ".config";
-    return base / "autostart" / "quillmere.desktop";
+    return configHome() / "autostart" / "quillmere.desktop";
 }
 
 std::optional<std::string> X11LoginItems::execValue(const std::string& path) {

@@ -34,7 +34,6 @@ Posting::Posting(SecondPointer& pointer, const X11Screens& screens, int pixelsPe
     : pointer_(pointer), screens_(screens), vertical_(pixelsPerClick), horizontal_(pixelsPerClick) {}
 
 void Posting::post(const X11Event& event) {
-    const auto button = [&] { return xButton(event.integerValueField(field::mouseButtonNumber)); };
     switch (event.type()) {
         case et::scrollWheel: {
             const auto wheel1 = static_cast<int>(event.integerValueField(field::scrollWheelPointDeltaAxis1));
@@ -51,15 +50,19 @@ void Posting::post(const X11Event& event) {
         case et::leftMouseDown:
         case et::rightMouseDown:
         case et::otherMouseDown:
-            moveTo(event.location());
-            pointer_.press(button());
-            return;
         case et::leftMouseUp:
         case et::rightMouseUp:
-        case et::otherMouseUp:
+        case et::otherMouseUp: {
             moveTo(event.location());
-            pointer_.release(button());
+            const unsigned button = xButton(event.integerValueField(field::mouseButtonNumber));
+            const bool down = event.type() == et::leftMouseDown || event.type() == et::rightMouseDown ||
+                              event.type() == et::otherMouseDown;
+            if (down)
+                pointer_.press(button);
+            else
+                pointer_.release(button);
             return;
+        }
         default: return;
     }
 }

@@ -1,5 +1,6 @@
 #include "platform/x11/x11_services.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -33,6 +34,13 @@ std::string X11Bundle::localizedString(std::string_view key, std::string_view va
 
 fs::path X11Bundle::shippedTable() {
     return executablePath().parent_path() / "Localizable.strings";
+}
+
+fs::path configHome() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    // The base directory specification ignores a relative path.
+    return config && fs::path(config).is_absolute() ? fs::path(config) : fs::path(home ? home : "") / ".config";
 }
 
 fs::path executablePath() {

@@ -3,12 +3,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "platform/stored_values.h"
+#include "platform/x11/x11_services.h"
 #include "tools/json_values.h"
 
 namespace qm::x11 {
@@ -40,12 +40,7 @@ bool X11UserDefaults::Stamp::operator==(const Stamp& other) const {
 X11UserDefaults::X11UserDefaults(fs::path file, Log log) : file_(std::move(file)), log_(std::move(log)) {}
 
 fs::path X11UserDefaults::standardFile() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    // The base directory specification ignores a relative path.
-    const fs::path base =
-        config && fs::path(config).is_absolute() ? fs::path(config) : fs::path(home ? home : "") / ".config";
-    return base / "quillmere" / "defaults.json";
+    return configHome() / "quillmere" / "defaults.json";
 }
 
 X11UserDefaults::Stamp X11UserDefaults::stampNow() const {
