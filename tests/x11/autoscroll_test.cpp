@@ -188,6 +188,15 @@ TEST_F(Autoscroll, NoConsumedPressLeaksItsRelease) {
     desktop->release(middle);
     ASSERT_TRUE(waitFor([&] { return !markerShown(); }));
 
+    // A click on the heels of the Escape that ends the session: whichever the
+    // program sees first, the click's press and release go to the same place.
+    for (const unsigned button : {left, right}) {
+        lockAt(x, y);
+        desktop->tap(XK_Escape);
+        desktop->click(button);
+        ASSERT_TRUE(waitFor([&] { return !markerShown(); }));
+    }
+
     // A burst of clicks faster than anyone clicks: the program may lose some
     // of them, but whatever it takes, it keeps, press and release alike.
     for (int i = 0; i < 6; ++i) desktop->click(middle);
@@ -197,7 +206,6 @@ TEST_F(Autoscroll, NoConsumedPressLeaksItsRelease) {
     }));
     settle();
     EXPECT_EQ(since("press 2 ") + since("release 2 "), 0u);
-    EXPECT_EQ(since("press 1 ") + since("press 3 "), 0u);
     // The client's own count of releases without a press is checked at the end of every test.
 }
 
@@ -259,21 +267,20 @@ TEST(Desktop, TheMarkerFindsTheAnchorWhenThePrimaryMonitorIsNotAtTheOrigin) {
     EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
 }
 
-// Another program holds the middle button: Quillmere says so and keeps out of the way.
+// Another program holds the middle button: Quillmere says so and keeps out
+// of its way (its watchdog tries again later, and that fails the same way).
 TEST(Desktop, AMiddleButtonHeldByAnotherProgramIsToldAndLeftAlone) {
     Desktop desktop;
     Client client(desktop);
-    std::optional<MiddleButtonGrab> other(desktop);
+    MiddleButtonGrab other(desktop);
     Program program(desktop);
     EXPECT_TRUE(waitFor([&] {
         return program.errors().find("another program holds mouse button 2") != std::string::npos;
     })) << program.errors();
-    other.reset();
     const Box area = client.area();
-    const std::size_t mark = client.size();
     desktop.moveTo(area.centerX(), area.centerY());
     desktop.click(2);
-    EXPECT_TRUE(waitFor([&] { return client.count("release 2 ", mark) == 1; }));
+    EXPECT_TRUE(waitFor([&] { return other.presses() == 1; }));
     EXPECT_FALSE(desktop.marker());
     EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
 }

@@ -275,6 +275,16 @@ MiddleButtonGrab::MiddleButtonGrab(Desktop& desktop) : display_(desktop.x()) {
     XSync(display_, False);
 }
 
+std::size_t MiddleButtonGrab::presses() {
+    XSync(display_, False);
+    while (XPending(display_)) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (event.xcookie.type == GenericEvent && event.xcookie.evtype == XI_ButtonPress) ++presses_;
+    }
+    return presses_;
+}
+
 MiddleButtonGrab::~MiddleButtonGrab() {
     XIGrabModifiers any{static_cast<int>(XIAnyModifier), 0};
     XIUngrabButton(display_, 2, 2, DefaultRootWindow(display_), 1, &any);

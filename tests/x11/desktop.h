@@ -92,8 +92,12 @@ public:
     MiddleButtonGrab(const MiddleButtonGrab&) = delete;
     MiddleButtonGrab& operator=(const MiddleButtonGrab&) = delete;
 
+    // The presses the grab has brought so far.
+    std::size_t presses();
+
 private:
     Display* display_;
+    std::size_t presses_ = 0;
 };
 
 // A master pointer of the test's own, which no grab of the core pointer holds.

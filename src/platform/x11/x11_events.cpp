@@ -135,7 +135,7 @@ void X11EventServices::updateGrabs() {
     if (wants(et::leftMouseDown, true)) {
         grabPointer();
     } else if (buttonsDown_ == 0) {
-        grabs_.ungrabPointer();
+        releasePointer();
     }
 }
 
@@ -147,7 +147,45 @@ void X11EventServices::grabPointer() {
         noticeLostClicks();
         return;
     }
-    if (!held && !handlingEvent_) grabs_.allow(connection_.pointerDevice(), false);
+    if (!held && !handlingButton_) grabs_.allow(connection_.pointerDevice(), false);
+}
+
+// While a button event is handled the pointer is frozen, and letting go of it
+// is safe. Anywhere else (Escape, a timer) a press may be on its way to the
+// program under its grab; let go then, and that press's release would reach
+// an application that never saw the press. So the pointer is frozen first,
+// and held on while a button event the server sent before is still to be
+// handled: the release that follows it lets go.
+void X11EventServices::releasePointer() {
+    if (!grabs_.holdsPointer()) return;
+    if (!handlingButton_) {
+        grabs_.freezePointer();
+        XSync(connection_.display(), False);
+        if (buttonEventsWaiting()) return;
+    }
+    grabs_.ungrabPointer();
+}
+
+bool X11EventServices::buttonEventsWaiting() const {
+    int waiting = 0;
+    XEvent ignored;
+    // The predicate sees every queued event and takes none.
+    struct Count {
+        int opcode;
+        int* waiting;
+    } count{connection_.xinputOpcode(), &waiting};
+    XCheckIfEvent(
+        connection_.display(), &ignored,
+        [](Display*, XEvent* event, XPointer arg) -> Bool {
+            const auto* c = reinterpret_cast<const Count*>(arg);
+            const XGenericEventCookie& cookie = event->xcookie;
+            if (cookie.type == GenericEvent && cookie.extension == c->opcode &&
+                (cookie.evtype == XI_ButtonPress || cookie.evtype == XI_ButtonRelease))
+                ++*c->waiting;
+            return False;
+        },
+        reinterpret_cast<XPointer>(&count));
+    return waiting > 0;
 }
 
 // Another client holds the pointer (an open menu, say), so the clicks that
@@ -187,18 +225,19 @@ void X11EventServices::handle(XEvent& xevent) {
     const XGenericEventCookie& cookie = xevent.xcookie;
     if (cookie.type != GenericEvent || cookie.extension != connection_.xinputOpcode() || !cookie.data) return;
     const auto& event = *static_cast<const XIDeviceEvent*>(cookie.data);
-    handlingEvent_ = true;
     switch (cookie.evtype) {
         case XI_ButtonPress:
         case XI_ButtonRelease:
-            if (event.deviceid == connection_.pointerDevice()) onButton(event, cookie.evtype == XI_ButtonPress);
+            if (event.deviceid != connection_.pointerDevice()) break;
+            handlingButton_ = true;
+            onButton(event, cookie.evtype == XI_ButtonPress);
+            handlingButton_ = false;
             break;
         case XI_KeyPress:
             if (event.deviceid == connection_.keyboardDevice()) onKey(event);
             break;
         default: break;
     }
-    handlingEvent_ = false;
 }
 
 void X11EventServices::onButton(const XIDeviceEvent& xevent, bool press) {

@@ -56,6 +56,8 @@ private:
     bool wants(platform::EventType type, bool needsEveryClick) const;
     void updateGrabs();
     void grabPointer();
+    void releasePointer();
+    bool buttonEventsWaiting() const;
     void noticeLostClicks();
     static gboolean sendNotices(gpointer self);
     bool deliver(platform::EventType type, X11Event& event);
@@ -70,7 +72,8 @@ private:
     std::vector<std::shared_ptr<TapState>> taps_;
     // The buttons down after the last pointer event a grab brought here.
     unsigned buttonsDown_ = 0;
-    bool handlingEvent_ = false;
+    // While a button event a grab brought is handled, the pointer is frozen.
+    bool handlingButton_ = false;
     guint notices_ = 0;
 };
 

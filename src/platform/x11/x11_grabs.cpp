@@ -82,8 +82,19 @@ bool Grabs::grabPointer() {
     const int status = XIGrabDevice(connection_.display(), connection_.pointerDevice(), connection_.root(), CurrentTime,
                                     None, XIGrabModeSync, XIGrabModeAsync, False, &events.mask);
     pointer_ = status == GrabSuccess;
-    g_debug("pointer grab %s (status %d)", pointer_ ? "held" : "refused", status);
+    g_debug("pointer grab %s", pointer_ ? "held" : "refused");
     return pointer_;
+}
+
+int Grabs::takePointer() {
+    EventMask events(connection_.pointerDevice(), false);
+    // The cursor stays the one of the window under the pointer.
+    return XIGrabDevice(connection_.display(), connection_.pointerDevice(), connection_.root(), CurrentTime, None,
+                        XIGrabModeSync, XIGrabModeAsync, False, &events.mask);
+}
+
+void Grabs::freezePointer() {
+    if (pointer_) takePointer();
 }
 
 void Grabs::ungrabPointer() {

@@ -38,6 +38,8 @@ public:
     void ungrabTrigger();
     // The pointer's buttons are frozen from the moment this succeeds.
     bool grabPointer();
+    // Takes the grab held again, which freezes the pointer's buttons now.
+    void freezePointer();
     void ungrabPointer();
     bool grabEscape();
     void ungrabEscape();
@@ -54,6 +56,8 @@ public:
     bool holdsEscape() const { return !escapeModifiers_.empty(); }
 
 private:
+    int takePointer();
+
     Connection& connection_;
     unsigned triggerButton_;
     platform::SystemLog& log_;
