@@ -13,6 +13,7 @@
 #include "fuzz_check.h"
 #include "platform/sim/sim_user_defaults.h"
 #include "platform/sim/world.h"
+#include "platform/stored_values.h"
 #include "settings/settings.h"
 #include "tools/json_values.h"
 
@@ -99,7 +100,7 @@ inline std::set<std::string> writtenIDs(const sim::SimUserDefaults& defaults) {
 }
 
 inline bool excludedByDefault(const std::string& id) {
-    return kDefaultExcludedBundleIDs().contains(id);
+    return kDefaultExcludedBundleIDs(platform::AppIdentifierKind::bundleIdentifier).contains(id);
 }
 
 }  // namespace stored_values_detail
@@ -109,7 +110,7 @@ inline bool excludedByDefault(const std::string& id) {
 // leaves a well-formed list holding what was readable before.
 inline void checkStoredValuesInput(std::string_view data) {
     using namespace stored_values_detail;
-    check(sim::stringBoolValue(data) == readsTrue(data), "a string reads as a boolean as documented");
+    check(platform::stringBoolValue(data) == readsTrue(data), "a string reads as a boolean as documented");
 
     const tools::ParsedJson json = storedJson(data);
     const platform::Value value = tools::toValue(json);
@@ -127,7 +128,7 @@ inline void checkStoredValuesInput(std::string_view data) {
     if (ids) check(std::set<std::string>(ids->begin(), ids->end()) == *readable, "the list reads as stored");
     check(defaults.boolForKey(kOnboardedKey) == onboarded, "a stored value reads as a boolean as documented");
 
-    ExclusionManager manager(defaults);
+    ExclusionManager manager(defaults, platform::AppIdentifierKind::bundleIdentifier);
     std::vector<std::string> probes{"com.example.Fuzzed", "com.vmware.fusion", std::string(data)};
     if (!before.empty()) probes.push_back(*before.begin());
     if (const auto* array = value.asArray(); array && !array->empty())

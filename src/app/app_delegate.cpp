@@ -6,7 +6,7 @@ namespace qm {
 
 AppDelegate::AppDelegate(const platform::Platform& platform)
     : platform_(platform),
-      exclusions_(platform.defaults),
+      exclusions_(platform.defaults, platform.appIdentifiers),
       controller_(platform, exclusions_),
       updaterController_(platform.updater.makeStandardController()),
       onboarding_(platform),

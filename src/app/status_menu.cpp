@@ -68,7 +68,7 @@ void AppDelegate::refreshMenuState() {
     excludeItem_->setTitle(name.empty() ? text("menu.disableForThisApp")
                                         : formatWithString(text("menu.disableForApp"), name));
     excludeItem_->setState(stateFor(id && exclusions_.isExcluded(*id)));
-    excludeItem_->setEnabled(id && !kDefaultExcludedBundleIDs().contains(*id));
+    excludeItem_->setEnabled(id && !kDefaultExcludedBundleIDs(platform_.appIdentifiers).contains(*id));
 }
 
 void AppDelegate::menuWillOpen(platform::Menu&) {
@@ -100,7 +100,7 @@ void AppDelegate::toggleExcludeCurrentApp() {
     const auto app = platform_.workspace.frontmostApplication();
     if (!app || !app->bundleIdentifier) return;
     // A built-in exclusion can never be lifted.
-    if (kDefaultExcludedBundleIDs().contains(*app->bundleIdentifier)) return;
+    if (kDefaultExcludedBundleIDs(platform_.appIdentifiers).contains(*app->bundleIdentifier)) return;
     exclusions_.toggle(*app->bundleIdentifier);
     refreshMenuState();
     settings_.refresh();

@@ -16,6 +16,7 @@ constexpr double watchdogInterval = 30.0;
 void ScrollController::exitScroll() {
     stopStepping();
     marker_.hide();
+    if (eventTap_) eventTap_->setNeedsEveryClick(false);
     removeEscTap();
     targetPID_.reset();
     targetFrame_.reset();

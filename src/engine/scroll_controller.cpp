@@ -91,6 +91,8 @@ Event* ScrollController::handle(EventType type, Event* event) {
                     exitScroll();
                 } else {
                     setState(ScrollState::locked);
+                    // With the button up, only the tap can tell a click that ends the session.
+                    eventTap_->setNeedsEveryClick(true);
                     installEscTap();
                 }
                 return nullptr;
@@ -126,7 +128,7 @@ void ScrollController::handleTriggerPress() {
     const auto bundleID = frontmostBundleID();
     // A middle click on a link opens it; a side button has no such meaning.
     const bool middleTrigger = settings_.triggerButton == static_cast<int>(platform::mouse_button::center);
-    if (middleTrigger && bundleID && kWebAppBundleIDs().contains(*bundleID) && isLinkAt(p)) {
+    if (middleTrigger && bundleID && kWebAppBundleIDs(platform_.appIdentifiers).contains(*bundleID) && isLinkAt(p)) {
         // A session whose release was lost must not go on stepping, with its
         // marker up, behind the link click: nothing would ever end it.
         if (state_ == ScrollState::pressed) exitScroll();

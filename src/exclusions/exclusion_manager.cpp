@@ -38,7 +38,7 @@ void ExclusionManager::store(const BundleIDSet& ids) {
 }
 
 bool ExclusionManager::isExcluded(const std::string& id) const {
-    return kDefaultExcludedBundleIDs().contains(id) || storedSet().contains(id);
+    return kDefaultExcludedBundleIDs(identifiers_).contains(id) || storedSet().contains(id);
 }
 
 }  // namespace qm

@@ -13,7 +13,8 @@ namespace qm {
 // is cached, so a change written by another process counts at the next query.
 class ExclusionManager {
 public:
-    explicit ExclusionManager(platform::UserDefaults& defaults) : defaults_(defaults) {}
+    ExclusionManager(platform::UserDefaults& defaults, platform::AppIdentifierKind identifiers)
+        : defaults_(defaults), identifiers_(identifiers) {}
 
     // Flips id in the user's list and answers whether it is excluded afterwards.
     bool toggle(const std::string& id);
@@ -29,6 +30,7 @@ private:
 
     const std::string key_ = "excludedBundleIDs";
     platform::UserDefaults& defaults_;
+    const platform::AppIdentifierKind identifiers_;
 };
 
 }  // namespace qm

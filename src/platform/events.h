@@ -85,6 +85,10 @@ public:
     virtual void enable(bool on) = 0;
     virtual bool isEnabled() const = 0;
     virtual std::unique_ptr<RunLoopSource> createRunLoopSource(int order) = 0;
+    // Whether every click of the mask must reach the tap now. Where catching
+    // every click costs every application latency (X11), a tap brings left and
+    // right presses only while this is on; elsewhere they always come.
+    virtual void setNeedsEveryClick(bool /*needed*/) {}
 };
 
 class EventServices {

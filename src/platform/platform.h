@@ -19,7 +19,7 @@
 namespace qm::platform {
 
 // The one place the program gets the system's services from. Each backend
-// (the simulated desktop, macOS) fills it with its own implementations.
+// (the simulated desktop, macOS, X11) fills it with its own implementations.
 struct Platform {
     EventServices& events;
     RunLoop& runLoop;
@@ -40,6 +40,9 @@ struct Platform {
     MainQueue& mainQueue;
     SystemNotifications& notifications;
     DisplayLinks& displayLinks;
+    // How the frontmost application's identifier reads, and so which of the
+    // built-in application sets apply.
+    AppIdentifierKind appIdentifiers = AppIdentifierKind::bundleIdentifier;
 };
 
 }  // namespace qm::platform

@@ -7,6 +7,10 @@
 // The workspace and this process.
 namespace qm::platform {
 
+// What names an application in the workspace: its bundle identifier, or on an
+// X11 desktop the class string of its windows' WM_CLASS.
+enum class AppIdentifierKind { bundleIdentifier, wmClass };
+
 struct RunningApplication {
     std::optional<std::string> bundleIdentifier;
     std::optional<std::string> localizedName;

@@ -136,9 +136,10 @@ v::Node SettingsView::exclusionSection() const {
         std::sort(named.begin(), named.end());
         return named;
     };
-    std::vector<std::string> own, builtIn(kDefaultExcludedBundleIDs().begin(), kDefaultExcludedBundleIDs().end());
+    const BundleIDSet& builtInSet = kDefaultExcludedBundleIDs(platform_.appIdentifiers);
+    std::vector<std::string> own, builtIn(builtInSet.begin(), builtInSet.end());
     for (const auto& id : exclusions_.userList())
-        if (!kDefaultExcludedBundleIDs().contains(id)) own.push_back(id);
+        if (!builtInSet.contains(id)) own.push_back(id);
     std::vector<Node> rows;
     for (const auto& [name, id] : byName(own)) rows.push_back(exclusionRow(id, false));
     for (const auto& [name, id] : byName(builtIn)) rows.push_back(exclusionRow(id, true));

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/sim/sim_user_defaults.h"
+#include "platform/stored_values.h"
 #include "platform/value.h"
 #include "platform/window_list.h"
 
@@ -61,7 +62,8 @@ TEST(LooseValues, StringReadsAsBooleanByItsFirstSignificantCharacter) {
         {"-9", true},   {"", false},   {"NO", false},   {"false", false}, {"0", false},   {"000", false},
         {"0.5", false}, {" ", false},  {"nope", false}, {"  x1", false},  {"--1", false}, {"0+1", false},
     };
-    for (const auto& [text, expected] : cases) EXPECT_EQ(sim::stringBoolValue(text), expected) << '"' << text << '"';
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(platform::stringBoolValue(text), expected) << '"' << text << '"';
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ TEST(StoredExclusions, MalformedStoredValueReadsAsWhatItHoldsAndIsRewrittenWellF
         SCOPED_TRACE(c.name);
         sim::World world;
         world.defaults().put(kKey, c.stored);
-        ExclusionManager manager(world.defaults());
+        ExclusionManager manager(world.defaults(), world.platform().appIdentifiers);
 
         EXPECT_TRUE(manager.isExcluded("com.vmware.fusion"));
         // An identifier inside a value that does not read as a list of strings counts for nothing.
@@ -73,7 +73,7 @@ TEST(StoredExclusions, MalformedStoredValueReadsAsWhatItHoldsAndIsRewrittenWellF
 
 TEST(StoredExclusions, ToggleFlipsUserIDsButNeverUnexcludesADefault) {
     sim::World world;
-    ExclusionManager manager(world.defaults());
+    ExclusionManager manager(world.defaults(), world.platform().appIdentifiers);
 
     EXPECT_TRUE(manager.toggle("com.example.Notes"));
     EXPECT_EQ(storedIDs(world), std::set<std::string>{"com.example.Notes"});

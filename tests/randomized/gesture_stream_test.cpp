@@ -36,6 +36,9 @@ using platform::EventType;
 using platform::Point;
 using sim::Micros;
 
+// The simulated desktop names applications by bundle identifier.
+constexpr auto bundleIDs = platform::AppIdentifierKind::bundleIdentifier;
+
 constexpr Micros kTick = 20'000, kWatchdog = 30'000'000, kPoll = 1'000'000, kTrustRecheck = 500'000;
 constexpr int64_t kEscape = 53;
 constexpr uint32_t kMiddle = platform::mouse_button::center;
@@ -102,13 +105,14 @@ struct Model {
     std::optional<std::string> bundle() const { return frontmost ? frontmost->bundleIdentifier : std::nullopt; }
     bool excluded() const {
         const auto id = bundle();
-        return id && (kDefaultExcludedBundleIDs().contains(*id) || userExcluded.contains(*id));
+        return id && (kDefaultExcludedBundleIDs(bundleIDs).contains(*id) || userExcluded.contains(*id));
     }
     // Where the program reads the pointer: the origin when no event can be made.
     Point sampled() const { return eventsFail ? Point{} : pointer; }
     bool linkUnderPointer() const {
         const auto id = bundle();
-        if (trigger != kMiddle || !trusted || axFails || !id || !kWebAppBundleIDs().contains(*id)) return false;
+        if (trigger != kMiddle || !trusted || axFails || !id || !kWebAppBundleIDs(bundleIDs).contains(*id))
+            return false;
         for (auto it = regions.rbegin(); it != regions.rend(); ++it)
             if (platform::rectContainsPoint(it->first, sampled())) return it->second;
         return false;
@@ -331,7 +335,7 @@ public:
                 break;
             case Kind::wait: advance(now + s.a); break;
             case Kind::exclude:
-                if (const auto id = m_.bundle(); id && !kDefaultExcludedBundleIDs().contains(*id))
+                if (const auto id = m_.bundle(); id && !kDefaultExcludedBundleIDs(bundleIDs).contains(*id))
                     if (!m_.userExcluded.erase(*id)) m_.userExcluded.insert(*id);
                 run_.delegate().toggleExcludeCurrentApp();
                 break;

@@ -123,7 +123,7 @@ struct Engine {
     sim::World world;
     const platform::Platform& simulated = world.platform();
     const platform::Platform platform;
-    ExclusionManager exclusions{platform.defaults};
+    ExclusionManager exclusions{platform.defaults, platform.appIdentifiers};
     ScrollController controller{platform, exclusions};
     ScrollState stateAfterPress = ScrollState::idle;
 };

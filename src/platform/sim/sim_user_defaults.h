@@ -31,8 +31,4 @@ private:
     std::map<std::string, platform::Value, std::less<>> store_;
 };
 
-// How the system reads a string as a boolean: true when, after white space,
-// one optional sign and any zeros, it begins with Y, y, T, t or a digit 1 to 9.
-bool stringBoolValue(std::string_view text);
-
 }  // namespace qm::sim

@@ -1,0 +1,34 @@
+#include <gtk/gtk.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <string_view>
+
+#include "app/main_sequence.h"
+#include "platform/x11/x11_platform.h"
+
+int main(int argc, char** argv) {
+    // Under Wayland the X server sees only the input of X clients.
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    if (session && std::string_view(session) == "wayland") {
+        std::cerr << "Quillmere: this is a Wayland session; Quillmere needs an X11 session\n";
+        return 1;
+    }
+    // The log is standard error, GLib's debugging messages included.
+    g_log_writer_default_set_use_stderr(TRUE);
+    // GTK first: the tray item, the alerts and the views are its, on the same main context.
+    gdk_set_allowed_backends("x11");
+    if (!gtk_init_check(&argc, &argv)) {
+        std::cerr << "Quillmere: cannot open the X display; is DISPLAY set to an X11 desktop?\n";
+        return 1;
+    }
+    try {
+        qm::x11::X11Platform services;
+        qm::Main program(services.platform());
+        program.run();
+    } catch (const qm::x11::SetupError& error) {
+        std::cerr << "Quillmere: " << error.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

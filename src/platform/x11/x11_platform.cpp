@@ -1,0 +1,72 @@
+#include "platform/x11/x11_platform.h"
+
+#include "settings/settings.h"
+
+namespace qm::x11 {
+
+namespace {
+
+// How far one wheel click scrolls in the user's applications, if they said so.
+int pixelsPerClick(const X11UserDefaults& defaults, platform::SystemLog& log) {
+    constexpr int64_t most = 1000;
+    const platform::Value* stored = defaults.value("pixelsPerClick");
+    if (!stored) return WheelClicks::defaultPixelsPerClick;
+    const auto pixels = stored->exactInteger();
+    if (pixels && *pixels >= 1 && *pixels <= most) return static_cast<int>(*pixels);
+    log.log("Quillmere: pixelsPerClick must be a whole number from 1 to " + std::to_string(most) + "; using " +
+            std::to_string(WheelClicks::defaultPixelsPerClick));
+    return WheelClicks::defaultPixelsPerClick;
+}
+
+}  // namespace
+
+X11Platform::X11Platform()
+    : screens_(connection_),
+      defaults_(X11UserDefaults::standardFile(), [this](const std::string& line) { systemLog_.log(line); }),
+      secondPointer_(connection_),
+      posting_(secondPointer_, screens_, pixelsPerClick(defaults_, systemLog_)),
+      grabs_(connection_, xButton(Settings::read(defaults_).triggerButton), systemLog_),
+      events_(connection_, runLoop_, screens_, grabs_, posting_),
+      connectionSource_(connection_),
+      windowList_(connection_, screens_),
+      workspace_(connection_),
+      windowServer_(connection_, screens_,
+                    [this](std::unique_ptr<platform::views::View> root) {
+                        return viewWindows_.windowWithRootView(std::move(root));
+                    }),
+      statusBar_(executablePath().parent_path().string()),
+      alerts_([this](platform::RunLoopMode mode) { runLoop_.setMode(mode); }),
+      loginItems_(X11LoginItems::standardEntry(), executablePath()),
+      bundle_(X11Bundle::shippedTable(), systemLog_),
+      notifications_(systemLog_),
+      displayLinks_(connection_, screens_, runLoop_),
+      platform_{.events = events_,
+                .runLoop = runLoop_,
+                .windowList = windowList_,
+                .accessibility = accessibility_,
+                .workspace = workspace_,
+                .process = workspace_,
+                .defaults = defaults_,
+                .screens = screens_,
+                .windowServer = windowServer_,
+                .application = application_,
+                .statusBar = statusBar_,
+                .alerts = alerts_,
+                .loginItems = loginItems_,
+                .updater = updater_,
+                .systemLog = systemLog_,
+                .bundle = bundle_,
+                .mainQueue = mainQueue_,
+                .notifications = notifications_,
+                .displayLinks = displayLinks_,
+                .appIdentifiers = platform::AppIdentifierKind::wmClass} {
+    followTriggerSetting();
+}
+
+// The trigger is grabbed before its press comes, so the grab moves as soon as
+// the setting changes, not at the next session.
+void X11Platform::followTriggerSetting() {
+    defaults_.setOnChange([this] { grabs_.setTriggerButton(xButton(Settings::read(defaults_).triggerButton)); });
+}
+
+}  // namespace qm::x11

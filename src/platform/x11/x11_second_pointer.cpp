@@ -1,0 +1,109 @@
+#include "platform/x11/x11_second_pointer.h"
+
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/x11/x11_error_trap.h"
+
+namespace qm::x11 {
+
+namespace {
+
+int deviceNamed(Display* display, const std::string& name) {
+    int count = 0, id = 0;
+    XIDeviceInfo* devices = XIQueryDevice(display, XIAllDevices, &count);
+    for (int i = 0; i < count; ++i)
+        if (name == devices[i].name) id = devices[i].deviceid;
+    XIFreeDeviceInfo(devices);
+    return id;
+}
+
+Cursor emptyCursor(Display* display, Window root) {
+    const char bits[1] = {0};
+    const Pixmap pixmap = XCreateBitmapFromData(display, root, bits, 1, 1);
+    XColor black{};
+    const Cursor cursor = XCreatePixmapCursor(display, pixmap, pixmap, &black, &black, 0, 0);
+    XFreePixmap(display, pixmap);
+    return cursor;
+}
+
+}  // namespace
+
+SecondPointer::SecondPointer(Connection& connection) : connection_(connection) {
+    Display* d = connection.display();
+    // One name per process, so that two programs never mistake each other's devices.
+    const std::string name = "Quillmere " + std::to_string(getpid());
+    XIAddMasterInfo add{XIAddMaster, const_cast<char*>(name.c_str()), True, True};
+    {
+        ErrorTrap trap(d);
+        XIChangeHierarchy(d, reinterpret_cast<XIAnyHierarchyChangeInfo*>(&add), 1);
+        if (trap.sync() != Success) throw SetupError("the X server refused a second master pointer");
+    }
+    master_ = deviceNamed(d, name + " pointer");
+    const int xtest = deviceNamed(d, name + " XTEST pointer");
+    if (!master_ || !xtest) throw SetupError("the X server made no second master pointer");
+    xtest_ = XOpenDevice(d, static_cast<XID>(xtest));
+    if (!xtest_) throw SetupError("cannot open the second pointer's XTEST device");
+    blank_ = emptyCursor(d, connection.root());
+    // It appears somewhere on the screen; from the first moment it shows nothing.
+    XIDefineCursor(d, master_, connection.root(), blank_);
+    Window root, child;
+    double rootX = 0, rootY = 0, winX, winY;
+    XIButtonState buttons{};
+    XIModifierState mods{};
+    XIGroupState group{};
+    if (XIQueryPointer(d, master_, connection.root(), &root, &child, &rootX, &rootY, &winX, &winY, &buttons, &mods,
+                       &group)) {
+        free(buttons.mask);
+        moveTo(static_cast<int>(rootX), static_cast<int>(rootY));
+    }
+}
+
+SecondPointer::~SecondPointer() {
+    Display* d = connection_.display();
+    XCloseDevice(d, xtest_);
+    XIRemoveMasterInfo remove{XIRemoveMaster, master_, XIFloating, 0, 0};
+    ErrorTrap trap(d);
+    XIChangeHierarchy(d, reinterpret_cast<XIAnyHierarchyChangeInfo*>(&remove), 1);
+    XFreeCursor(d, blank_);
+}
+
+void SecondPointer::moveTo(int rootX, int rootY) {
+    if (rootX == x_ && rootY == y_) return;
+    hideCursorIn(deepestWindowAt(rootX, rootY));
+    XIWarpPointer(connection_.display(), master_, None, connection_.root(), 0, 0, 0, 0, rootX, rootY);
+    x_ = rootX;
+    y_ = rootY;
+}
+
+void SecondPointer::press(unsigned button) {
+    XTestFakeDeviceButtonEvent(connection_.display(), xtest_, button, True, nullptr, 0, CurrentTime);
+}
+
+void SecondPointer::release(unsigned button) {
+    XTestFakeDeviceButtonEvent(connection_.display(), xtest_, button, False, nullptr, 0, CurrentTime);
+}
+
+Window SecondPointer::deepestWindowAt(int rootX, int rootY) {
+    Display* d = connection_.display();
+    ErrorTrap trap(d);
+    Window window = connection_.root();
+    // Windows may vanish on the way down; the last one found still does.
+    for (int depth = 0; depth < 64; ++depth) {
+        Window child = None;
+        int x, y;
+        if (!XTranslateCoordinates(d, connection_.root(), window, rootX, rootY, &x, &y, &child) || child == None) break;
+        window = child;
+    }
+    return window;
+}
+
+void SecondPointer::hideCursorIn(Window window) {
+    ErrorTrap trap(connection_.display());
+    XIDefineCursor(connection_.display(), master_, window, blank_);
+}
+
+}  // namespace qm::x11

@@ -1,0 +1,421 @@
+#include "desktop.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XInput.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/keysym.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace qm::x11test {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Windows vanish between a query and the next; that is no reason to end the tests.
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> result;
+    for (auto& s : strings) result.push_back(s.data());
+    result.push_back(nullptr);
+    return result;
+}
+
+std::optional<unsigned long> windowProperty(Display* d, Window window, Atom property, Atom type) {
+    Atom actual;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, window, property, 0, 1, False, type, &actual, &format, &count, &after, &data) !=
+            Success ||
+        !data)
+        return std::nullopt;
+    std::optional<unsigned long> value;
+    if (count == 1 && format == 32) value = *reinterpret_cast<unsigned long*>(data);
+    XFree(data);
+    return value;
+}
+
+}  // namespace
+
+bool waitFor(const std::function<bool()>& condition, double seconds) {
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (Clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& environment, const fs::path& output,
+             const fs::path& errors, int inheritedFd) {
+    auto args = argv;
+    auto env = environment;
+    const auto argp = pointers(args);
+    const auto envp = pointers(env);
+    const pid_t parent = getpid();
+    pid_ = fork();
+    if (pid_ < 0) throw std::runtime_error("fork failed");
+    if (pid_ > 0) return;
+    // The child: dies with the tests, writes to its files, keeps one descriptor.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
+    const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    for (int fd = 3; fd < 1024; ++fd)
+        if (fd != inheritedFd) close(fd);
+    execve(argp[0], argp.data(), envp.data());
+    std::fprintf(stderr, "cannot run %s: %s\n", argp[0], std::strerror(errno));
+    _exit(127);
+}
+
+Child::~Child() {
+    if (running()) stop(SIGKILL);
+}
+
+bool Child::running() {
+    if (status_) return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return false;
+}
+
+std::optional<int> Child::stop(int signal, double seconds) {
+    if (running()) kill(pid_, signal);
+    if (!waitFor([&] { return !running(); }, seconds)) {
+        kill(pid_, SIGKILL);
+        waitFor([&] { return !running(); });
+    }
+    return status_;
+}
+
+Desktop::Desktop() {
+    XSetErrorHandler(ignoreErrors);
+    std::string pattern = (fs::temp_directory_path() / "quillmere-x11-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory");
+    dir_ = pattern;
+
+    // The server picks a free display and says which on the pipe.
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
+    server_.emplace(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0",
+                                             "1280x800x24", "-nolisten", "tcp", "-noreset"},
+                    environment(), dir_ / "xvfb.log", dir_ / "xvfb.log", pipeFds[1]);
+    close(pipeFds[1]);
+    std::string number;
+    pollfd readable{pipeFds[0], POLLIN, 0};
+    while (poll(&readable, 1, 30000) > 0) {
+        char c;
+        if (read(pipeFds[0], &c, 1) != 1 || c == '\n') break;
+        number += c;
+    }
+    close(pipeFds[0]);
+    if (number.empty()) throw std::runtime_error("Xvfb did not start: " + readFile(dir_ / "xvfb.log"));
+    name_ = ":" + number;
+    display_ = XOpenDisplay(name_.c_str());
+    if (!display_) throw std::runtime_error("cannot open " + name_);
+
+    fs::create_directories(dir_ / "home");
+    manager_.emplace(std::vector<std::string>{"/usr/bin/openbox", "--sm-disable"},
+                     environment({"HOME=" + (dir_ / "home").string()}), dir_ / "openbox.log", dir_ / "openbox.log");
+    const Window root = DefaultRootWindow(display_);
+    const Atom check = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False);
+    if (!waitFor([&] { return windowProperty(display_, root, check, XA_WINDOW).has_value(); }))
+        throw std::runtime_error("openbox did not start: " + readFile(dir_ / "openbox.log"));
+}
+
+Desktop::~Desktop() {
+    if (display_) XCloseDisplay(display_);
+    manager_.reset();
+    server_.reset();
+    // Kept on request, to look at the logs of a failing test.
+    if (std::getenv("QUILLMERE_KEEP_DESKTOP")) {
+        std::fprintf(stderr, "desktop kept in %s\n", dir_.c_str());
+        return;
+    }
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+}
+
+std::vector<std::string> Desktop::environment(const std::vector<std::string>& extra) const {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (entry.starts_with("DISPLAY=") || entry.starts_with("XDG_") || entry.starts_with("WAYLAND_")) continue;
+        env.push_back(entry);
+    }
+    if (!name_.empty()) env.push_back("DISPLAY=" + name_);
+    // No accessibility bus here: without this GTK would look for one and complain.
+    env.push_back("NO_AT_BRIDGE=1");
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
+void Desktop::setMonitors(const std::vector<Box>& monitors) {
+    const Window root = DefaultRootWindow(display_);
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        XRRMonitorInfo* info = XRRAllocateMonitor(display_, 0);
+        const std::string name = "TEST-" + std::to_string(i);
+        info->name = XInternAtom(display_, name.c_str(), False);
+        info->primary = i == 0;
+        info->x = monitors[i].x;
+        info->y = monitors[i].y;
+        info->width = monitors[i].width;
+        info->height = monitors[i].height;
+        info->mwidth = monitors[i].width / 4;
+        info->mheight = monitors[i].height / 4;
+        XRRSetMonitor(display_, root, info);
+        XRRFreeMonitors(info);
+    }
+    XSync(display_, False);
+}
+
+void Desktop::moveTo(int x, int y) {
+    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+    XSync(display_, False);
+}
+
+void Desktop::press(unsigned button) {
+    XTestFakeButtonEvent(display_, button, True, CurrentTime);
+    XSync(display_, False);
+}
+
+void Desktop::release(unsigned button) {
+    XTestFakeButtonEvent(display_, button, False, CurrentTime);
+    XSync(display_, False);
+}
+
+void Desktop::click(unsigned button) {
+    press(button);
+    release(button);
+}
+
+void Desktop::keyDown(unsigned long keysym) {
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), True, CurrentTime);
+    XSync(display_, False);
+}
+
+void Desktop::keyUp(unsigned long keysym) {
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), False, CurrentTime);
+    XSync(display_, False);
+}
+
+void Desktop::tap(unsigned long keysym) {
+    keyDown(keysym);
+    keyUp(keysym);
+}
+
+std::optional<Box> Desktop::marker() {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return std::nullopt;
+    std::optional<Box> found;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        XWindowAttributes a;
+        XClassHint hint{};
+        if (!XGetWindowAttributes(display_, children[i], &a) || a.map_state != IsViewable || !a.override_redirect ||
+            !XGetClassHint(display_, children[i], &hint))
+            continue;
+        if (hint.res_class && std::string(hint.res_class) == "Quillmere") found = Box{a.x, a.y, a.width, a.height};
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+Box Desktop::geometry(Window window) {
+    XWindowAttributes a{};
+    XGetWindowAttributes(display_, window, &a);
+    int x = 0, y = 0;
+    Window child;
+    XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    return {x, y, a.width, a.height};
+}
+
+MiddleButtonGrab::MiddleButtonGrab(Desktop& desktop) : display_(desktop.x()) {
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_ButtonPress);
+    XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
+    XIGrabModifiers any{static_cast<int>(XIAnyModifier), 0};
+    XIGrabButton(display_, 2, 2, DefaultRootWindow(display_), None, XIGrabModeAsync, XIGrabModeAsync, False, &mask, 1,
+                 &any);
+    XSync(display_, False);
+}
+
+std::size_t MiddleButtonGrab::presses() {
+    XSync(display_, False);
+    while (XPending(display_)) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (event.xcookie.type == GenericEvent && event.xcookie.evtype == XI_ButtonPress) ++presses_;
+    }
+    return presses_;
+}
+
+MiddleButtonGrab::~MiddleButtonGrab() {
+    XIGrabModifiers any{static_cast<int>(XIAnyModifier), 0};
+    XIUngrabButton(display_, 2, 2, DefaultRootWindow(display_), 1, &any);
+    XSync(display_, False);
+}
+
+Pointer::Pointer(Desktop& desktop, const std::string& name) : display_(desktop.x()) {
+    XIAddMasterInfo add{XIAddMaster, const_cast<char*>(name.c_str()), True, True};
+    XIChangeHierarchy(display_, reinterpret_cast<XIAnyHierarchyChangeInfo*>(&add), 1);
+    XSync(display_, False);
+    int count = 0;
+    XIDeviceInfo* devices = XIQueryDevice(display_, XIAllDevices, &count);
+    for (int i = 0; i < count; ++i) {
+        if (name + " pointer" == devices[i].name) master_ = devices[i].deviceid;
+        if (name + " XTEST pointer" == devices[i].name) xtest_ = devices[i].deviceid;
+    }
+    XIFreeDeviceInfo(devices);
+    if (!master_ || !xtest_) throw std::runtime_error("no second pointer for the test");
+}
+
+Pointer::~Pointer() {
+    XIRemoveMasterInfo remove{XIRemoveMaster, master_, XIFloating, 0, 0};
+    XIChangeHierarchy(display_, reinterpret_cast<XIAnyHierarchyChangeInfo*>(&remove), 1);
+    XSync(display_, False);
+}
+
+void Pointer::click(int x, int y, unsigned button) {
+    XIWarpPointer(display_, master_, None, DefaultRootWindow(display_), 0, 0, 0, 0, x, y);
+    XDevice* device = XOpenDevice(display_, static_cast<XID>(xtest_));
+    XTestFakeDeviceButtonEvent(display_, device, button, True, nullptr, 0, CurrentTime);
+    XTestFakeDeviceButtonEvent(display_, device, button, False, nullptr, 0, CurrentTime);
+    XCloseDevice(display_, device);
+    XSync(display_, False);
+}
+
+Client::Client(Desktop& desktop) : desktop_(desktop), logFile_(desktop.dir() / "client.log") {
+    process_.emplace(std::vector<std::string>{QUILLMERE_TEST_CLIENT}, desktop.environment(), logFile_,
+                     desktop.dir() / "client.errors");
+    if (!waitFor([&] { return count("ready ") > 0; }))
+        throw std::runtime_error("the test client did not start: " + readFile(desktop.dir() / "client.errors"));
+    for (const auto& line : log())
+        if (line.starts_with("ready ")) window_ = std::stoul(line.substr(6));
+    // The window manager gives it the focus; the program asks who has it.
+    Display* d = desktop.x();
+    const Atom active = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
+    if (!waitFor([&] { return windowProperty(d, DefaultRootWindow(d), active, XA_WINDOW) == window_; }))
+        throw std::runtime_error("the test client did not become the active window");
+}
+
+std::vector<std::string> Client::log() const {
+    std::vector<std::string> lines;
+    std::istringstream text(readFile(logFile_));
+    // A line still being written has no end yet.
+    for (std::string line; std::getline(text, line);)
+        if (!text.eof()) lines.push_back(line);
+    return lines;
+}
+
+std::size_t Client::count(const std::string& prefix, std::size_t from) const {
+    const auto lines = log();
+    std::size_t n = 0;
+    for (std::size_t i = from; i < lines.size(); ++i) n += lines[i].starts_with(prefix);
+    return n;
+}
+
+double Client::scrollPosition() const {
+    double position = 0;
+    for (const auto& line : log())
+        if (line.starts_with("value ")) position = std::stod(line.substr(6));
+    return position;
+}
+
+Program::Program(Desktop& desktop, const std::string& defaults)
+    : desktop_(desktop), config_(desktop.dir() / "config"), errorFile_(desktop.dir() / "quillmere.errors") {
+    fs::create_directories(config_ / "quillmere");
+    std::ofstream(defaultsFile()) << defaults;
+    process_.emplace(std::vector<std::string>{QUILLMERE_EXECUTABLE},
+                     desktop.environment({"XDG_CONFIG_HOME=" + config_.string(), "G_MESSAGES_DEBUG=Quillmere"}),
+                     desktop.dir() / "quillmere.out", errorFile_);
+}
+
+// A middle click over the client locks a session once the program holds the
+// button; until then the click goes to the client, and the next one is tried.
+void Program::waitUntilIntercepting(Client& client) {
+    const Box area = client.area();
+    const bool ready = waitFor(
+        [&] {
+            if (!process_->running()) throw std::runtime_error("quillmere ended: " + errors());
+            const std::size_t before = messages("escape grab held");
+            desktop_.moveTo(area.centerX(), area.centerY());
+            desktop_.click(2);
+            return waitFor([&] { return messages("escape grab held") > before; }, 2);
+        },
+        60);
+    if (!ready) throw std::runtime_error("quillmere never took the middle button: " + errors());
+    desktop_.tap(XK_Escape);
+    if (!waitFor([&] { return !desktop_.marker(); })) throw std::runtime_error("Escape did not end the first session");
+}
+
+void Program::lockAt(int x, int y) {
+    const std::size_t before = messages("escape grab held");
+    desktop_.moveTo(x, y);
+    desktop_.click(2);
+    if (!waitFor([&] { return messages("escape grab held") > before; }))
+        throw std::runtime_error("the click locked no session: " + errors());
+}
+
+std::size_t Program::messages(const std::string& text) const {
+    std::size_t n = 0;
+    std::istringstream out(errors());
+    for (std::string line; std::getline(out, line);) n += line.find(text) != std::string::npos;
+    return n;
+}
+
+std::string Program::errors() const {
+    return readFile(errorFile_);
+}
+
+std::pair<long, long> Program::wheelTotals() const {
+    long vertical = 0, horizontal = 0;
+    std::istringstream text(errors());
+    for (std::string line; std::getline(text, line);) {
+        const auto at = line.find(": wheel ");
+        long a = 0, b = 0;
+        if (line.find("Quillmere-DEBUG") == std::string::npos || at == std::string::npos ||
+            std::sscanf(line.c_str() + at, ": wheel %ld %ld", &a, &b) != 2)
+            continue;
+        vertical += a;
+        horizontal += b;
+    }
+    return {vertical, horizontal};
+}
+
+}  // namespace qm::x11test

@@ -1,0 +1,114 @@
+// A GTK3 application for the end-to-end tests: a scrollable list, a label with
+// a link, and a log on standard output of every button, scroll and key event
+// it receives, one line each, with the device that sent it:
+//   ready <window>            the window is on screen
+//   press <button> <device> <time>   release <button> <device> <time>
+//                             (time: the monotonic clock in microseconds)
+//   orphan <button> <device>  a release whose press never came
+//   scroll <up|down|left|right|smooth> <device>
+//   key <name>                value <scroll position>
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+namespace {
+
+std::set<unsigned> pressed;
+
+const char* deviceName(GdkEvent* event) {
+    GdkDevice* device = gdk_event_get_source_device(event);
+    return device ? gdk_device_get_name(device) : "none";
+}
+
+std::string words(const char* name) {
+    std::string text = name;
+    for (char& c : text)
+        if (c == ' ') c = '_';
+    return text;
+}
+
+const char* direction(GdkScrollDirection d) {
+    switch (d) {
+        case GDK_SCROLL_UP: return "up";
+        case GDK_SCROLL_DOWN: return "down";
+        case GDK_SCROLL_LEFT: return "left";
+        case GDK_SCROLL_RIGHT: return "right";
+        default: return "smooth";
+    }
+}
+
+void log(GdkEvent* event, gpointer) {
+    const std::string device = words(deviceName(event));
+    switch (event->type) {
+        case GDK_BUTTON_PRESS:
+            pressed.insert(event->button.button);
+            std::printf("press %u %s %lld\n", event->button.button, device.c_str(),
+                        static_cast<long long>(g_get_monotonic_time()));
+            break;
+        case GDK_BUTTON_RELEASE:
+            std::printf("%s %u %s\n", pressed.erase(event->button.button) ? "release" : "orphan", event->button.button,
+                        device.c_str());
+            break;
+        case GDK_SCROLL: std::printf("scroll %s %s\n", direction(event->scroll.direction), device.c_str()); break;
+        case GDK_KEY_PRESS: std::printf("key %s\n", gdk_keyval_name(event->key.keyval)); break;
+        default: break;
+    }
+    gtk_main_do_event(event);
+}
+
+void announce(GtkWidget* window, gpointer) {
+    std::printf("ready %lu\n", gdk_x11_window_get_xid(gtk_widget_get_window(window)));
+}
+
+void scrolled(GtkAdjustment* adjustment, gpointer) {
+    std::printf("value %.0f\n", gtk_adjustment_get_value(adjustment));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    gdk_set_allowed_backends("x11");
+    g_set_prgname("quillmere-test-client");
+    gtk_init(&argc, &argv);
+    // After the initialisation, which would derive the class from the program's name.
+    gdk_set_program_class("QuillmereTestClient");
+
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(window), "Quillmere test client");
+    gtk_window_set_default_size(GTK_WINDOW(window), 600, 500);
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    GtkWidget* link = gtk_label_new(nullptr);
+    gtk_label_set_markup(GTK_LABEL(link), "Read <a href=\"https://example.org/\">the link</a> here.");
+    // The link must not open anything: the log says what happened.
+    g_signal_connect(link, "activate-link", G_CALLBACK(+[](GtkLabel*, gchar*, gpointer) { return TRUE; }), nullptr);
+    GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_widget_set_vexpand(scroller, TRUE);
+    GtkWidget* list = gtk_list_box_new();
+    for (int row = 1; row <= 2000; ++row) {
+        const std::string text = "Row " + std::to_string(row) +
+                                 " of a long list that is wide enough to scroll "
+                                 "sideways as well, so that both wheels have something to move";
+        gtk_list_box_insert(GTK_LIST_BOX(list), gtk_label_new(text.c_str()), -1);
+    }
+    gtk_container_add(GTK_CONTAINER(scroller), list);
+    gtk_box_pack_start(GTK_BOX(box), link, FALSE, FALSE, 8);
+    gtk_box_pack_start(GTK_BOX(box), scroller, TRUE, TRUE, 0);
+    gtk_container_add(GTK_CONTAINER(window), box);
+
+    g_signal_connect(gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(scroller)), "value-changed",
+                     G_CALLBACK(scrolled), nullptr);
+    g_signal_connect(window, "map-event", G_CALLBACK(+[](GtkWidget* w, GdkEvent*, gpointer data) {
+                         announce(w, data);
+                         return FALSE;
+                     }),
+                     nullptr);
+    g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
+    gdk_event_handler_set(log, nullptr, nullptr);
+    gtk_widget_show_all(window);
+    gtk_main();
+    return 0;
+}
