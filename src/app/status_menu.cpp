@@ -44,11 +44,13 @@ void AppDelegate::setupStatusItem() {
     menu->addItem(text("menu.gettingStarted"), "showOnboarding", "").setTarget(this);
     menu->addItem(text("menu.settings"), "showSettings", ",").setTarget(this);
     menu->addSeparator();
-    auto& updates = menu->addItem(text("menu.checkForUpdates"), "checkForUpdates:", "");
-    updates.setTarget(updaterController_.get());
-    // Without an updater there is nothing to ask.
-    updates.setEnabled(updaterController_ != nullptr);
-    menu->addSeparator();
+    if (platform_.updater.isOffered()) {
+        auto& updates = menu->addItem(text("menu.checkForUpdates"), "checkForUpdates:", "");
+        updates.setTarget(updaterController_.get());
+        // Without an updater there is nothing to ask.
+        updates.setEnabled(updaterController_ != nullptr);
+        menu->addSeparator();
+    }
     menu->addItem(text("menu.quit"), "quit", "q").setTarget(this);
 
     item->setMenu(std::move(menu));

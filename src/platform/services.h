@@ -30,6 +30,9 @@ public:
     virtual ~Updater() = default;
     // The standard controller, started at once.
     virtual std::unique_ptr<UpdaterController> makeStandardController() = 0;
+    // Whether the platform updates programs this way at all; where it does not
+    // (Linux, where packages update programs), the menu has no such item.
+    virtual bool isOffered() const { return true; }
 };
 
 class SystemLog {

@@ -95,7 +95,8 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
     dup2(err, STDERR_FILENO);
     for (int fd = 3; fd < 1024; ++fd)
         if (fd != inheritedFd) close(fd);
-    execve(argp[0], argp.data(), envp.data());
+    // Found on the PATH, as a shell would.
+    execvpe(argp[0], argp.data(), envp.data());
     std::fprintf(stderr, "cannot run %s: %s\n", argp[0], std::strerror(errno));
     _exit(127);
 }

@@ -210,20 +210,6 @@ void Desktop::key(unsigned long keysym, bool control) {
     XSync(input_, False);
 }
 
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
-    while (!condition()) {
-        if (Clock::now() > deadline) return false;
-        if (!g_main_context_iteration(nullptr, FALSE)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-void runFor(std::chrono::milliseconds duration) {
-    const auto end = Clock::now() + duration;
-    waitUntil([&] { return Clock::now() > end; }, duration + std::chrono::seconds(1));
-}
-
 std::optional<ScreenRect> screenRectOf(void* gtkWidget) {
     auto* widget = GTK_WIDGET(gtkWidget);
     GtkWidget* top = gtk_widget_get_toplevel(widget);

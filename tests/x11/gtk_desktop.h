@@ -1,5 +1,7 @@
 #pragma once
 
+#include "x11/main_loop_wait.h"
+
 #include <sys/types.h>
 
 #include <chrono>
@@ -65,11 +67,6 @@ private:
     std::string display_;
     _XDisplay* input_ = nullptr;
 };
-
-// Runs the main loop until condition holds; false when it still does not after timeout.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(30));
-// Runs the main loop for a while, for things that must not happen.
-void runFor(std::chrono::milliseconds duration);
 
 // Where a widget of this process is on the screen, and its size.
 struct ScreenRect {

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "x11/gtk_desktop.h"
+#include "x11/main_loop_wait.h"
 
 namespace qm::x11test {
 

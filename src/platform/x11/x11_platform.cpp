@@ -64,9 +64,13 @@ X11Platform::X11Platform()
 }
 
 // The trigger is grabbed before its press comes, so the grab moves as soon as
-// the setting changes, not at the next session.
+// the setting changes, not at the next session. Not at once, though: the
+// change may be found while a press of the old trigger is being decided, and
+// letting go of that button's grab then would lose the press.
 void X11Platform::followTriggerSetting() {
-    defaults_.setOnChange([this] { grabs_.setTriggerButton(xButton(Settings::read(defaults_).triggerButton)); });
+    defaults_.setOnChange([this] {
+        mainQueue_.async([this] { grabs_.setTriggerButton(xButton(Settings::read(defaults_).triggerButton)); });
+    });
 }
 
 }  // namespace qm::x11

@@ -35,6 +35,7 @@ private:
 class X11Updater : public platform::Updater {
 public:
     std::unique_ptr<platform::UpdaterController> makeStandardController() override { return nullptr; }
+    bool isOffered() const override { return false; }
 };
 
 // The path of the running executable.

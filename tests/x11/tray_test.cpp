@@ -1,0 +1,116 @@
+#include <X11/Xatom.h>
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "desktop.h"
+#include "x11/gtk_tray_host.h"
+
+namespace qm::x11test {
+namespace {
+
+// A session bus for the program and the panel, which the test process and
+// everything it starts from here on use.
+class SessionBus {
+public:
+    explicit SessionBus(Desktop& desktop) {
+        const fs::path addressFile = desktop.dir() / "bus.address";
+        daemon_.emplace(std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"},
+                        desktop.environment(), addressFile, desktop.dir() / "bus.errors");
+        std::string address;
+        if (!waitFor([&] { return std::getline(std::ifstream(addressFile) >> std::ws, address) && !address.empty(); }))
+            throw std::runtime_error("dbus-daemon did not start");
+        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+    }
+
+private:
+    std::optional<Child> daemon_;
+};
+
+// Whether a top-level window of that title is on the desktop.
+bool windowTitled(Display* d, const std::string& title) {
+    const Atom list = XInternAtom(d, "_NET_CLIENT_LIST", False), name = XInternAtom(d, "_NET_WM_NAME", False),
+               utf8 = XInternAtom(d, "UTF8_STRING", False);
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), list, 0, 1024, False, XA_WINDOW, &type, &format, &count, &after,
+                           &data) != Success ||
+        !data)
+        return false;
+    bool found = false;
+    for (unsigned long i = 0; i < count && !found; ++i) {
+        unsigned char* text = nullptr;
+        unsigned long length;
+        if (XGetWindowProperty(d, reinterpret_cast<Window*>(data)[i], name, 0, 256, False, utf8, &type, &format,
+                               &length, &after, &text) == Success &&
+            text)
+            found = std::string(reinterpret_cast<char*>(text), length) == title;
+        if (text) XFree(text);
+    }
+    XFree(data);
+    return found;
+}
+
+// The program's item on a panel of the test's own: the menu as Linux has it
+// works the program, and the trigger button chosen in the settings is the one
+// held from the next press on.
+TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
+    Desktop desktop;
+    SessionBus bus(desktop);
+    TrayHost panel;
+    Client client(desktop);
+    Program program(desktop);
+    program.waitUntilIntercepting(client);
+    ASSERT_TRUE(panel.hasItem()) << program.errors();
+
+    std::vector<std::string> labels;
+    for (const auto& entry : panel.menu())
+        if (!entry.separator) labels.push_back(entry.label);
+    EXPECT_EQ(labels, (std::vector<std::string>{"Autoscroll Enabled", "Disable in QuillmereTestClient",
+                                                "Launch at Login", "Getting Started…", "Settings…", "Quit Quillmere"}));
+
+    // Switched off, the middle button belongs to the client; switched on again, to the program.
+    const Box area = client.area();
+    desktop.moveTo(area.centerX(), area.centerY());
+    panel.click(panel.entry("Autoscroll Enabled")->id);
+    ASSERT_TRUE(waitFor([&] { return panel.entry("Autoscroll Disabled").has_value(); }));
+    std::size_t mark = client.size();
+    desktop.click(2);
+    EXPECT_TRUE(waitFor([&] { return client.count("release 2 ", mark) == 1; }));
+    panel.click(panel.entry("Autoscroll Disabled")->id);
+    ASSERT_TRUE(waitFor([&] { return panel.entry("Autoscroll Enabled").has_value(); }));
+    program.lockAt(area.centerX(), area.centerY());
+    desktop.tap(XK_Escape);
+    ASSERT_TRUE(waitFor([&] { return !desktop.marker(); }));
+
+    panel.click(panel.entry("Settings…")->id);
+    EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere Settings"); }));
+    desktop.tap(XK_Escape);
+    EXPECT_TRUE(waitFor([&] { return !windowTitled(desktop.x(), "Quillmere Settings"); }));
+
+    // The back button as the trigger: the middle click that finds the new
+    // setting is the client's, and the next back click locks a session the
+    // client never sees.
+    std::ofstream(program.defaultsFile().string() + ".new") << R"({"didShowOnboarding": true, "triggerButton": 3})";
+    fs::rename(program.defaultsFile().string() + ".new", program.defaultsFile());
+    mark = client.size();
+    desktop.click(2);
+    EXPECT_TRUE(waitFor([&] { return client.count("release 2 ", mark) == 1; }));
+    desktop.click(8);
+    EXPECT_TRUE(waitFor([&] { return desktop.marker().has_value(); }));
+    desktop.tap(XK_Escape);
+    EXPECT_TRUE(waitFor([&] { return !desktop.marker(); }));
+    EXPECT_EQ(client.count("press 8 ", mark), 0u);
+
+    panel.click(panel.entry("Quit Quillmere")->id);
+    EXPECT_EQ(program.stop(0), std::optional<int>(0)) << program.errors();
+    EXPECT_EQ(client.count("orphan "), 0u);
+}
+
+}  // namespace
+}  // namespace qm::x11test
