@@ -46,6 +46,20 @@ void clickNode(const x11::GtkViewWindow& window, const std::string& identifier) 
     Desktop::instance().click(where->centerX(), where->centerY());
 }
 
+std::optional<ScreenRect> menuItemOnScreen(const x11::GtkViewWindow& window, const std::string& title) {
+    for (GList* menu = gtk_menu_get_for_attach_widget(pageOf(window)); menu; menu = menu->next) {
+        GList* items = gtk_container_get_children(GTK_CONTAINER(menu->data));
+        std::optional<ScreenRect> found;
+        for (GList* item = items; item && !found; item = item->next) {
+            const char* label = gtk_menu_item_get_label(GTK_MENU_ITEM(item->data));
+            if (label && title == label) found = screenRectOf(item->data);
+        }
+        g_list_free(items);
+        if (found) return found;
+    }
+    return std::nullopt;
+}
+
 void typeInto(const x11::GtkViewWindow& window, unsigned long keysym, bool control) {
     const auto where = screenRectOf(pageOf(window));
     ASSERT_TRUE(where);

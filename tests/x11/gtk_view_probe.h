@@ -15,6 +15,8 @@ std::optional<ScreenRect> nodeOnScreen(const x11::GtkViewWindow& window, const s
 std::vector<std::string> textsOf(const x11::GtkViewWindow& window);
 // Clicks the button with this identifier where the user sees it.
 void clickNode(const x11::GtkViewWindow& window, const std::string& identifier);
+// An item of a menu the window popped up, where the user sees it.
+std::optional<ScreenRect> menuItemOnScreen(const x11::GtkViewWindow& window, const std::string& title);
 // A key typed into the window.
 void typeInto(const x11::GtkViewWindow& window, unsigned long keysym, bool control = false);
 

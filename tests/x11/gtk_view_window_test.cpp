@@ -8,6 +8,8 @@
 #include <X11/keysym.h>
 #include <gdk/gdkx.h>
 
+#include <cmath>
+
 #include "x11/gtk_desktop.h"
 #include "x11/gtk_view_probe.h"
 
@@ -130,6 +132,119 @@ TEST(ViewWindow, AButtonWhoseActionDropsTheWindowEndsIt) {
     clickNode(counter.gtk(), "finish");
     ASSERT_TRUE(waitUntil([&] { return counter.window == nullptr; }));
     EXPECT_TRUE(waitUntil([&] { return widget == nullptr; })) << "the GTK window is gone with it";
+}
+
+// A page of settings: a level along a logarithmic track, a switch, a choice of
+// three, and a short list whose rows can be removed, some of them out of sight.
+class Settings : public v::View {
+public:
+    v::Node body(v::StateStore&) override {
+        std::vector<v::Node> rows;
+        for (const auto& name : names)
+            rows.push_back(
+                v::HStack(v::VerticalAlignment::center, 8,
+                          {v::Text(name), v::Spacer(),
+                           v::Button("Remove", [this, name] { std::erase(names, name); }).identified("remove:" + name)})
+                    .padding(v::edge::horizontal, 10));
+        return v::VStack(
+                   v::HorizontalAlignment::leading, 12,
+                   {v::Slider(level, {0.25, 4, true, 5},
+                              [this](double value) {
+                                  levels.push_back(value);
+                                  level = value;
+                              })
+                        .identified("level"),
+                    v::Toggle("Smooth", smooth, [this](bool on) { smooth = on; }).identified("smooth"),
+                    v::Picker({{1, "First"}, {2, "Second"}, {3, "Third"}}, choice, [this](int tag) { choice = tag; })
+                        .identified("choice"),
+                    v::List(std::move(rows)).frame(std::nullopt, 60), v::Spacer()})
+            .padding(v::edge::all, 20)
+            .frame(320, 320);
+    }
+
+    double level = 1;
+    std::vector<double> levels;
+    bool smooth = false;
+    int choice = 1;
+    std::vector<std::string> names{"Alpha", "Beta", "Gamma", "Delta"};
+};
+
+// Whether the screen shows the accent colour at (x, y).
+bool showsAccent(int x, int y) {
+    Display* display = Desktop::instance().input();
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return (pixel & 0xff) > 200 && (pixel >> 16 & 0xff) < 60;
+}
+
+double valueOf(const x11::GtkViewWindow& window, const std::string& identifier) {
+    double value = -1;
+    v::walk(window.host().tree(), [&](const v::Node& node) {
+        if (node.identifier == identifier) value = node.value;
+    });
+    return value;
+}
+
+TEST(ViewWindow, WorksSlidersTogglesPickersAndListRowsAsAUserDoes) {
+    auto owned = std::make_unique<Settings>();
+    Settings& view = *owned;
+    auto window = x11::GtkViewWindows().windowWithRootView(std::move(owned));
+    auto& gtk = static_cast<x11::GtkViewWindow&>(*window);
+    window->setContentSize(320, 320);
+    window->makeKeyAndOrderFront();
+    ASSERT_TRUE(waitUntil([&] { return isViewable(gtk.gtkWindow()) && nodeOnScreen(gtk, "level"); }));
+    Desktop& desktop = Desktop::instance();
+    Display* x = desktop.input();
+
+    // The knob goes where the track is pressed and follows the drag; every
+    // value it passes is shown at once, and the last one stays.
+    const ScreenRect slider = nodeOnScreen(gtk, "level").value();
+    const auto trackAt = [&](double fraction) {
+        return slider.x + 8 + static_cast<int>(fraction * (slider.width - 16));
+    };
+    const int trackY = slider.y + 10;
+    desktop.moveTo(trackAt(0.75), slider.centerY());
+    XTestFakeButtonEvent(x, 1, True, CurrentTime);
+    XSync(x, False);
+    ASSERT_TRUE(waitUntil([&] { return !view.levels.empty(); }));
+    EXPECT_NEAR(view.levels.front(), 2, 0.05) << "three quarters of a track from 1/4 to 4, by the logarithm";
+    EXPECT_TRUE(waitUntil([&] { return showsAccent(trackAt(0.5), trackY); }));
+    desktop.moveTo(trackAt(0.25), slider.centerY());
+    EXPECT_TRUE(waitUntil([&] { return std::abs(view.level - 0.5) < 0.02; }));
+    desktop.moveTo(slider.x - 30, slider.centerY());
+    XTestFakeButtonEvent(x, 1, False, CurrentTime);
+    XSync(x, False);
+    ASSERT_TRUE(waitUntil([&] { return std::abs(view.level - 0.25) < 1e-9; })) << "past the track's end: the least";
+    EXPECT_NEAR(valueOf(gtk, "level"), 0.25, 1e-9);
+    EXPECT_TRUE(waitUntil([&] { return !showsAccent(trackAt(0.5), trackY); }));
+
+    // A click flips the checkbox, and a second flips it back.
+    const ScreenRect toggle = nodeOnScreen(gtk, "smooth").value();
+    clickNode(gtk, "smooth");
+    ASSERT_TRUE(waitUntil([&] { return view.smooth; }));
+    EXPECT_TRUE(waitUntil([&] { return showsAccent(toggle.x + 2, toggle.centerY()); }));
+    clickNode(gtk, "smooth");
+    ASSERT_TRUE(waitUntil([&] { return !view.smooth; }));
+    EXPECT_TRUE(waitUntil([&] { return !showsAccent(toggle.x + 2, toggle.centerY()); }));
+
+    // A click pops up the options; choosing one sets the picker.
+    clickNode(gtk, "choice");
+    std::optional<ScreenRect> third;
+    ASSERT_TRUE(waitUntil([&] { return (third = menuItemOnScreen(gtk, "Third")).has_value(); }));
+    desktop.click(third->centerX(), third->centerY());
+    ASSERT_TRUE(waitUntil([&] { return view.choice == 3; }));
+    EXPECT_EQ(valueOf(gtk, "choice"), 3);
+
+    // A row's button works where the row is in sight, and not where the list
+    // hides it below its frame.
+    clickNode(gtk, "remove:Delta");
+    runFor(std::chrono::milliseconds(300));
+    EXPECT_EQ(view.names.size(), 4u) << "a row out of sight cannot be worked";
+    clickNode(gtk, "remove:Beta");
+    ASSERT_TRUE(waitUntil([&] { return view.names.size() == 3; }));
+    EXPECT_EQ(view.names, (std::vector<std::string>{"Alpha", "Gamma", "Delta"}));
+    EXPECT_EQ(view.levels.back(), view.level) << "working other controls leaves the slider alone";
 }
 
 }  // namespace

@@ -72,13 +72,14 @@ void button(cairo_t* cr, const Placed& placed) {
 }
 
 constexpr Rgba accent{0.0, 0.48, 1.0, 1};
+constexpr double knob = 8;  // the slider knob's radius
 constexpr Rgba hairline{0, 0, 0, 0.18};
 
 void slider(cairo_t* cr, const Placed& placed) {
     const Node& node = *placed.node;
     const platform::Rect& f = placed.frame;
-    constexpr double knob = 8, trackTop = 8;
-    const double left = f.x + knob, width = std::max(0.0, f.width - 2 * knob);
+    constexpr double trackTop = 8;
+    const auto [left, width] = sliderTrack(f);
     const double x = left + width * views::trackFraction(node.range, node.value);
     setColor(cr, {0, 0, 0, 0.12});
     roundedRect(cr, {left, f.y + trackTop, width, 4}, 2);
@@ -229,6 +230,10 @@ void paint(cairo_t* cr, const Placed& placed) {
 }
 
 }  // namespace
+
+SliderTrack sliderTrack(const platform::Rect& frame) {
+    return {frame.x + knob, std::max(0.0, frame.width - 2 * knob)};
+}
 
 void paintPage(cairo_t* cr, const Placed& page) {
     setColor(cr, colorOf({SemanticColor::windowBackground}, 1));

@@ -58,18 +58,24 @@ bool ViewHost::change(std::string_view identifier, double value) {
             node.kind == Node::Kind::slider || node.kind == Node::Kind::toggle || node.kind == Node::Kind::picker;
         if (!found && control && node.identifier == identifier) found = &node;
     });
-    if (!found || !found->onChange || !std::isfinite(value)) return false;
-    switch (found->kind) {
-        case Node::Kind::slider: value = std::clamp(value, found->range.minimum, found->range.maximum); break;
+    return found && change(*found, value);
+}
+
+bool ViewHost::change(const Node& control, double value) {
+    if (!control.onChange || !std::isfinite(value)) return false;
+    switch (control.kind) {
+        case Node::Kind::slider: value = std::clamp(value, control.range.minimum, control.range.maximum); break;
         case Node::Kind::toggle:
             if (value != 0 && value != 1) return false;
             break;
-        default:
-            if (std::none_of(found->options.begin(), found->options.end(),
+        case Node::Kind::picker:
+            if (std::none_of(control.options.begin(), control.options.end(),
                              [value](const Option& option) { return option.tag == value; }))
                 return false;
+            break;
+        default: return false;
     }
-    run([onChange = found->onChange, value] { onChange(value); });
+    run([onChange = control.onChange, value] { onChange(value); });
     return true;
 }
 

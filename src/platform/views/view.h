@@ -63,6 +63,9 @@ public:
     // picker one of its tags. False when there is no such control or it
     // cannot take the value.
     bool change(std::string_view identifier, double value);
+    // The same for this control, which may be a copy kept from an earlier
+    // evaluation: it changes as it did when it was made.
+    bool change(const Node& control, double value);
     // Told after every evaluation that follows an action.
     void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 

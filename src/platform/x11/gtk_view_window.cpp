@@ -51,8 +51,10 @@ gboolean GtkViewWindow::drawn(GtkWidget*, cairo_t* cr, gpointer self) {
 gboolean GtkViewWindow::pressed(GtkWidget*, GdkEventButton* event, gpointer self) {
     auto* window = static_cast<GtkViewWindow*>(self);
     if (event->button != GDK_BUTTON_PRIMARY || event->type != GDK_BUTTON_PRESS) return FALSE;
-    window->held_ = controlAt(window->page(), pointOf(event->x, event->y), window->host_);
+    const auto p = pointOf(event->x, event->y);
+    window->held_ = controlAt(window->page(), p, {window->host_, window->area_, window->popUp_});
     gtk_widget_queue_draw(window->area_);
+    if (window->held_) window->held_->drag(p);
     return TRUE;
 }
 
@@ -146,6 +148,7 @@ void GtkViewWindow::makeKeyAndOrderFront() {
 
 void GtkViewWindow::close() {
     held_.reset();
+    popUp_.reset();
     gtk_widget_hide(window_.get());
 }
 

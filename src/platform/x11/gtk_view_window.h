@@ -13,7 +13,8 @@
 namespace qm::x11 {
 
 // A titled GTK window that shows a declarative view, laid out and painted
-// with the same cairo code as the pictures. A click works the node under it,
+// with the same cairo code as the pictures. A click works the node under it
+// (a picker pops up its options as a menu, a slider follows a drag),
 // Return presses the default button, and Escape or Control-W close the
 // window. Closing only hides it: its owner decides when it goes.
 class GtkViewWindow : public platform::Window {
@@ -61,6 +62,7 @@ private:
     OwnedWidget window_;
     GtkWidget* area_;  // inside the window
     std::unique_ptr<ViewControl> held_;
+    OwnedWidget popUp_;  // the menu a picker opened, ended before the page it is attached to
 };
 
 // Makes the windows that host declarative views.
