@@ -268,24 +268,5 @@ TEST(LinksThroughAtspi, AQuestionEndsOnceItsBudgetIsSpentHoweverWellTheClientAns
     EXPECT_EQ(error, ax::cannotComplete);
 }
 
-TEST(LinksThroughAtspi, Figures) {
-    x11::AtspiAccessibility accessibility;
-    LinkClient client;
-    const auto lookUp = [&] {
-        const auto started = std::chrono::steady_clock::now();
-        auto element = elementAt(accessibility, client.button());
-        const bool found = element && roleOf(*element) == "AXLink";
-        return std::pair{found, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)};
-    };
-    // The first answer of this process, once the client is there.
-    std::pair<bool, std::chrono::duration<double, std::milli>> first{};
-    ASSERT_TRUE(waitUntil([&] { return (first = lookUp()).first; }));
-    std::vector<double> warm;
-    for (int i = 0; i < 200; ++i) warm.push_back(lookUp().second.count());
-    std::sort(warm.begin(), warm.end());
-    std::printf("[ figures  ] link lookup: first %.2f ms; warm median %.2f ms, 95th percentile %.2f ms (200)\n",
-                first.second.count(), warm[warm.size() / 2], warm[warm.size() * 95 / 100]);
-}
-
 }  // namespace
 }  // namespace qm::x11test

@@ -44,11 +44,11 @@ std::optional<std::string> windowClass(Display* display, Window window) {
 }
 
 std::optional<int32_t> windowProcess(Display* display, Window window, Atom netWmPid) {
-    XResClientIdSpec spec{window, XRES_CLIENT_ID_PID_MASK};
+    XResClientIdSpec wanted{window, XRES_CLIENT_ID_PID_MASK};
     long count = 0;
     XResClientIdValue* ids = nullptr;
     std::optional<int32_t> pid;
-    if (XResQueryClientIds(display, 1, &spec, &count, &ids) == Success) {
+    if (XResQueryClientIds(display, 1, &wanted, &count, &ids) == Success) {
         for (long i = 0; i < count && !pid; ++i) {
             const pid_t found = XResGetClientPid(&ids[i]);
             if (found > 0) pid = found;

@@ -39,7 +39,7 @@ fs::path X11Bundle::shippedTable() {
 fs::path configHome() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
-    // The base directory specification ignores a relative path.
+    // XDG base directories must be absolute; a relative one counts as unset.
     return config && fs::path(config).is_absolute() ? fs::path(config) : fs::path(home ? home : "") / ".config";
 }
 
