@@ -97,8 +97,8 @@ std::optional<PageState> parse(const std::string& name) {
     PageState s;
     if (at == std::string::npos ||
         std::sscanf(name.c_str() + at,
-                    "qm y=%ld down0=%ld down1=%ld down2=%ld clicks=%ld linkaux=%ld keys=%ld at=%d,%d", &s.y, &s.down0,
-                    &s.down1, &s.down2, &s.clicks, &s.linkAux, &s.keys, &s.left, &s.top) != 9)
+                    "qm y=%ld down0=%ld down1=%ld down2=%ld clicks=%ld linkaux=%ld moves=%ld at=%d,%d", &s.y, &s.down0,
+                    &s.down1, &s.down2, &s.clicks, &s.linkAux, &s.moves, &s.left, &s.top) != 9)
         return std::nullopt;
     return s;
 }
@@ -177,7 +177,8 @@ PageState Browser::waitForPage(const std::function<bool(const PageState&)>& cond
                 return state && condition(*state);
             },
             seconds))
-        throw std::runtime_error("the page never showed " + what);
+        throw std::runtime_error("the page never showed " + what +
+                                 "; its title: " + windowName(desktop_.x(), window_).value_or("none"));
     return *state;
 }
 

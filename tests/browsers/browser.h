@@ -17,12 +17,12 @@ enum class BrowserKind { firefox, chromium };
 
 // What the test page shows in its title: how far it is scrolled, the buttons
 // pressed on it (0 left, 1 middle, 2 right), its clicks, the middle clicks on
-// its link, the keys it got, and where its top-left corner is on the screen
-// (negative until the pointer has moved over it).
+// its link, the pointer's moves over it, and where its top-left corner is on
+// the screen (negative until the pointer has moved over it).
 struct PageState {
     long y = 0;
     long down0 = 0, down1 = 0, down2 = 0;
-    long clicks = 0, linkAux = 0, keys = 0;
+    long clicks = 0, linkAux = 0, moves = 0;
     int left = -1, top = -1;
 };
 
