@@ -159,6 +159,7 @@ Desktop::Desktop() {
 
 Desktop::~Desktop() {
     if (display_) XCloseDisplay(display_);
+    bus_.reset();
     manager_.reset();
     server_.reset();
     // Kept on request, to look at the logs of a failing test.
@@ -171,6 +172,11 @@ Desktop::~Desktop() {
 }
 
 std::vector<std::string> Desktop::environment(const std::vector<std::string>& extra) const {
+    return environmentOn(busAddress_, extra);
+}
+
+std::vector<std::string> Desktop::environmentOn(const std::string& busAddress,
+                                                const std::vector<std::string>& extra) const {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
@@ -178,10 +184,37 @@ std::vector<std::string> Desktop::environment(const std::vector<std::string>& ex
         env.push_back(entry);
     }
     if (!name_.empty()) env.push_back("DISPLAY=" + name_);
-    // No accessibility bus here: without this GTK would look for one and complain.
-    env.push_back("NO_AT_BRIDGE=1");
+    if (busAddress.empty()) {
+        // No accessibility bus here: without this GTK would look for one and complain.
+        env.push_back("NO_AT_BRIDGE=1");
+    } else {
+        std::erase_if(env, [](const std::string& entry) {
+            return entry.starts_with("DBUS_SESSION_BUS_ADDRESS=") || entry.starts_with("AT_SPI_") ||
+                   entry.starts_with("GSETTINGS_BACKEND=") || entry.starts_with("NO_AT_BRIDGE=");
+        });
+        // What the buses' programs write stays on this desktop, and no setting reaches the user's.
+        env.push_back("DBUS_SESSION_BUS_ADDRESS=" + busAddress);
+        env.push_back("XDG_RUNTIME_DIR=" + (dir_ / "runtime").string());
+        env.push_back("GSETTINGS_BACKEND=memory");
+    }
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
+}
+
+const std::string& Desktop::startSessionBus() {
+    if (!busAddress_.empty()) return busAddress_;
+    const fs::path runtime = dir_ / "runtime";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+    const fs::path socket = runtime / "bus";
+    const std::string address = "unix:path=" + socket.string();
+    // The bus starts the accessibility bus with its own environment.
+    bus_.emplace(std::vector<std::string>{"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=" + address},
+                 environmentOn(address, {"HOME=" + (dir_ / "home").string()}), dir_ / "bus.log", dir_ / "bus.log");
+    if (!waitFor([&] { return fs::exists(socket) || !bus_->running(); }) || !bus_->running())
+        throw std::runtime_error("dbus-daemon did not start: " + readFile(dir_ / "bus.log"));
+    busAddress_ = address;
+    return busAddress_;
 }
 
 void Desktop::setMonitors(const std::vector<Box>& monitors) {

@@ -59,6 +59,10 @@ public:
     Display* x() const { return display_; }
     // The environment for a program on this desktop.
     std::vector<std::string> environment(const std::vector<std::string>& extra = {}) const;
+    // Starts a session bus, which starts the accessibility bus when first
+    // asked. Programs started from then on use it, with their toolkit's
+    // accessibility bridge; its address.
+    const std::string& startSessionBus();
 
     // Divides the screen into monitors, the primary one first.
     void setMonitors(const std::vector<Box>& monitors);
@@ -76,10 +80,15 @@ public:
     Box geometry(Window window);
 
 private:
+    // The environment for a program that talks to the session bus at this address, if any.
+    std::vector<std::string> environmentOn(const std::string& busAddress, const std::vector<std::string>& extra) const;
+
     fs::path dir_;
     std::string name_;
     std::optional<Child> server_;
     std::optional<Child> manager_;
+    std::optional<Child> bus_;
+    std::string busAddress_;
     Display* display_ = nullptr;
 };
 

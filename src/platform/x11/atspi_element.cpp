@@ -1,6 +1,7 @@
 #include "platform/x11/atspi_element.h"
 
 #include <cmath>
+#include <string_view>
 #include <vector>
 
 #include "platform/x11/atspi_window_under_point.h"
@@ -127,6 +128,20 @@ platform::AXError deepestAt(AtspiBudget& budget, Point p, Accessible& element) {
     return ax::success;
 }
 
+// Whether the character at the offset is text. A child element stands in its
+// parent's text as the object replacement character, with a hyperlink of its
+// own whatever it is: every section of a web page in a browser's frame, say.
+// A point on a child that is a link finds the child itself.
+bool isTextCharacterAt(AtspiBudget& budget, AtspiText* text, gint offset) {
+    constexpr std::string_view objectReplacement = "\xEF\xBF\xBC";
+    gchar* character = nullptr;
+    if (!budget.call([&](GError** error) { character = atspi_text_get_text(text, offset, offset + 1, error); }))
+        return false;
+    const bool isText = character && *character && character != objectReplacement;
+    g_free(character);
+    return isText;
+}
+
 // Whether the character under the point belongs to a link of the element's text.
 bool isTextLinkAt(AtspiBudget& budget, AtspiAccessible* element, Point p) {
     GObjectPtr<AtspiHypertext> hypertext;
@@ -138,7 +153,7 @@ bool isTextLinkAt(AtspiBudget& budget, AtspiAccessible* element, Point p) {
     if (!budget.call([&](GError** error) {
             offset = atspi_text_get_offset_at_point(text.get(), p.x, p.y, ATSPI_COORD_TYPE_SCREEN, error);
         }) ||
-        offset < 0)
+        offset < 0 || !isTextCharacterAt(budget, text.get(), offset))
         return false;
     gint link = -1;
     return budget.call([&](GError** error) {
