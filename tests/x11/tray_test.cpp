@@ -5,30 +5,13 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 
 #include "desktop.h"
 #include "x11/gtk_tray_host.h"
 
 namespace qm::x11test {
 namespace {
-
-// A session bus for the program and the panel, which the test process and
-// everything it starts from here on use.
-class SessionBus {
-public:
-    explicit SessionBus(Desktop& desktop) {
-        const fs::path addressFile = desktop.dir() / "bus.address";
-        daemon_.emplace(std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"},
-                        desktop.environment(), addressFile, desktop.dir() / "bus.errors");
-        std::string address;
-        if (!waitFor([&] { return std::getline(std::ifstream(addressFile) >> std::ws, address) && !address.empty(); }))
-            throw std::runtime_error("dbus-daemon did not start");
-        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
-    }
-
-private:
-    std::optional<Child> daemon_;
-};
 
 // Whether a top-level window of that title is on the desktop.
 bool windowTitled(Display* d, const std::string& title) {
@@ -61,7 +44,8 @@ bool windowTitled(Display* d, const std::string& title) {
 // held from the next press on.
 TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     Desktop desktop;
-    SessionBus bus(desktop);
+    // The panel is this process's, on the desktop's bus.
+    setenv("DBUS_SESSION_BUS_ADDRESS", desktop.startSessionBus().c_str(), 1);
     TrayHost panel;
     Client client(desktop);
     Program program(desktop);
