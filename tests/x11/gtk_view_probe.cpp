@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/cairo/pango_text.h"
-
 namespace qm::x11test {
 
 namespace {
@@ -18,9 +16,7 @@ std::optional<ScreenRect> nodeOnScreen(const x11::GtkViewWindow& window, const s
     GtkWidget* page = pageOf(window);
     const auto origin = screenRectOf(page);
     if (!origin) return std::nullopt;
-    const cairo::PangoTextMeasure measure;
-    const cairo::Placed placed = cairo::Layout(measure).place(
-        window.host().tree(), {static_cast<double>(origin->width), static_cast<double>(origin->height)});
+    const cairo::Placed placed = window.page();
     std::optional<ScreenRect> found;
     const std::function<void(const cairo::Placed&)> find = [&](const cairo::Placed& p) {
         if (p.node && p.node->identifier == identifier)

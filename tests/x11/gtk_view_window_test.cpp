@@ -135,7 +135,8 @@ TEST(ViewWindow, AButtonWhoseActionDropsTheWindowEndsIt) {
 }
 
 // A page of settings: a level along a logarithmic track, a switch, a choice of
-// three, and a short list whose rows can be removed, some of them out of sight.
+// three, and a short list whose rows can be removed, most of them out of sight
+// until it is scrolled.
 class Settings : public v::View {
 public:
     v::Node body(v::StateStore&) override {
@@ -157,7 +158,7 @@ public:
                     v::Toggle("Smooth", smooth, [this](bool on) { smooth = on; }).identified("smooth"),
                     v::Picker({{1, "First"}, {2, "Second"}, {3, "Third"}}, choice, [this](int tag) { choice = tag; })
                         .identified("choice"),
-                    v::List(std::move(rows)).frame(std::nullopt, 60), v::Spacer()})
+                    v::List(std::move(rows)).frame(std::nullopt, 60).identified("names"), v::Spacer()})
             .padding(v::edge::all, 20)
             .frame(320, 320);
     }
@@ -166,7 +167,7 @@ public:
     std::vector<double> levels;
     bool smooth = false;
     int choice = 1;
-    std::vector<std::string> names{"Alpha", "Beta", "Gamma", "Delta"};
+    std::vector<std::string> names{"Alpha", "Beta", "Gamma", "Delta", "Epsilon", "Zeta"};
 };
 
 // Whether the screen shows the accent colour at (x, y).
@@ -240,10 +241,24 @@ TEST(ViewWindow, WorksSlidersTogglesPickersAndListRowsAsAUserDoes) {
     // hides it below its frame.
     clickNode(gtk, "remove:Delta");
     runFor(std::chrono::milliseconds(300));
-    EXPECT_EQ(view.names.size(), 4u) << "a row out of sight cannot be worked";
+    EXPECT_EQ(view.names.size(), 6u) << "a row out of sight cannot be worked";
     clickNode(gtk, "remove:Beta");
-    ASSERT_TRUE(waitUntil([&] { return view.names.size() == 3; }));
-    EXPECT_EQ(view.names, (std::vector<std::string>{"Alpha", "Gamma", "Delta"}));
+    ASSERT_TRUE(waitUntil([&] { return view.names.size() == 5; }));
+
+    // The wheel over the list brings its last rows into sight, and a click
+    // works the row shown under the pointer.
+    const ScreenRect list = nodeOnScreen(gtk, "names").value();
+    const ScreenRect zeta = nodeOnScreen(gtk, "remove:Zeta").value();
+    ASSERT_GE(zeta.y, list.y + list.height);
+    for (int click = 0; click < 3; ++click) desktop.click(list.centerX(), list.centerY(), 5);
+    // No further than the last row reaching the list's bottom.
+    ASSERT_TRUE(waitUntil([&] {
+        const ScreenRect shown = nodeOnScreen(gtk, "remove:Zeta").value();
+        return std::abs(shown.y + shown.height - (list.y + list.height)) <= 1;
+    }));
+    clickNode(gtk, "remove:Zeta");
+    ASSERT_TRUE(waitUntil([&] { return view.names.size() == 4; }));
+    EXPECT_EQ(view.names, (std::vector<std::string>{"Alpha", "Gamma", "Delta", "Epsilon"}));
     EXPECT_EQ(view.levels.back(), view.level) << "working other controls leaves the slider alone";
 }
 

@@ -10,21 +10,37 @@ namespace qm::x11 {
 
 namespace {
 
+// A wheel's click moves a list by about three rows.
+constexpr double pointsPerWheelClick = 40;
+
 platform::Point pointOf(double x, double y) {
     return {x, y};
+}
+
+// How far a scroll event moves a list down, in points. Smooth deltas come in
+// wheel clicks too, fractions of one from a touchpad.
+double scrollDistance(const GdkEventScroll& event) {
+    switch (event.direction) {
+        case GDK_SCROLL_UP: return -pointsPerWheelClick;
+        case GDK_SCROLL_DOWN: return pointsPerWheelClick;
+        case GDK_SCROLL_SMOOTH: return event.delta_y * pointsPerWheelClick;
+        default: return 0;
+    }
 }
 
 }  // namespace
 
 GtkViewWindow::GtkViewWindow(std::unique_ptr<platform::views::View> root)
     : host_(std::move(root)), window_(own(gtk_window_new(GTK_WINDOW_TOPLEVEL))), area_(gtk_drawing_area_new()) {
-    gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON1_MOTION_MASK);
+    gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON1_MOTION_MASK |
+                                     GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK);
     gtk_container_add(GTK_CONTAINER(window_.get()), area_);
     gtk_widget_show(area_);
     g_signal_connect(area_, "draw", G_CALLBACK(&GtkViewWindow::drawn), this);
     g_signal_connect(area_, "button-press-event", G_CALLBACK(&GtkViewWindow::pressed), this);
     g_signal_connect(area_, "motion-notify-event", G_CALLBACK(&GtkViewWindow::moved), this);
     g_signal_connect(area_, "button-release-event", G_CALLBACK(&GtkViewWindow::released), this);
+    g_signal_connect(area_, "scroll-event", G_CALLBACK(&GtkViewWindow::scrolled), this);
     g_signal_connect(window_.get(), "key-press-event", G_CALLBACK(&GtkViewWindow::keyPressed), this);
     g_signal_connect(window_.get(), "delete-event", G_CALLBACK(&GtkViewWindow::closing), this);
     host_.setOnChange([this] { gtk_widget_queue_draw(area_); });
@@ -38,7 +54,9 @@ GtkViewWindow::~GtkViewWindow() {
 cairo::Placed GtkViewWindow::page() const {
     const double width = gtk_widget_get_allocated_width(area_);
     const double height = gtk_widget_get_allocated_height(area_);
-    return cairo::Layout(measure_).place(host_.tree(), {width, height});
+    cairo::Placed placed = cairo::Layout(measure_).place(host_.tree(), {width, height});
+    scrolls_.applyTo(placed);
+    return placed;
 }
 
 gboolean GtkViewWindow::drawn(GtkWidget*, cairo_t* cr, gpointer self) {
@@ -73,6 +91,17 @@ gboolean GtkViewWindow::released(GtkWidget*, GdkEventButton* event, gpointer sel
     const auto control = std::move(window->held_);
     gtk_widget_queue_draw(window->area_);
     control->release(pointOf(event->x, event->y));
+    return TRUE;
+}
+
+// Not while a control is held: it would be left working a row that moved away.
+gboolean GtkViewWindow::scrolled(GtkWidget*, GdkEventScroll* event, gpointer self) {
+    auto* window = static_cast<GtkViewWindow*>(self);
+    const double distance = scrollDistance(*event);
+    if (distance == 0 || window->held_ ||
+        !window->scrolls_.scroll(window->page(), pointOf(event->x, event->y), distance))
+        return FALSE;
+    gtk_widget_queue_draw(window->area_);
     return TRUE;
 }
 

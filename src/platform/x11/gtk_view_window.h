@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/cairo/list_scrolls.h"
 #include "platform/cairo/pango_text.h"
 #include "platform/views/view.h"
 #include "platform/windows.h"
@@ -14,8 +15,8 @@ namespace qm::x11 {
 
 // A titled GTK window that shows a declarative view, laid out and painted
 // with the same cairo code as the pictures. A click works the node under it
-// (a picker pops up its options as a menu, a slider follows a drag),
-// Return presses the default button, and Escape or Control-W close the
+// (a picker pops up its options as a menu, a slider follows a drag), the
+// wheel scrolls the list under the pointer, Return presses the default button, and Escape or Control-W close the
 // window. Closing only hides it: its owner decides when it goes.
 class GtkViewWindow : public platform::Window {
 public:
@@ -47,18 +48,21 @@ public:
 
     GtkWindow* gtkWindow() const { return GTK_WINDOW(window_.get()); }
     const platform::views::ViewHost& host() const { return host_; }
+    // The view laid out as the window shows it, lists scrolled as the user left them.
+    cairo::Placed page() const;
 
 private:
     static gboolean drawn(GtkWidget* area, cairo_t* cr, gpointer self);
     static gboolean pressed(GtkWidget* area, GdkEventButton* event, gpointer self);
     static gboolean moved(GtkWidget* area, GdkEventMotion* event, gpointer self);
     static gboolean released(GtkWidget* area, GdkEventButton* event, gpointer self);
+    static gboolean scrolled(GtkWidget* area, GdkEventScroll* event, gpointer self);
     static gboolean keyPressed(GtkWidget* window, GdkEventKey* event, gpointer self);
     static gboolean closing(GtkWidget* window, GdkEvent* event, gpointer self);
-    cairo::Placed page() const;
 
     platform::views::ViewHost host_;
     cairo::PangoTextMeasure measure_;
+    cairo::ListScrolls scrolls_;
     OwnedWidget window_;
     GtkWidget* area_;  // inside the window
     std::unique_ptr<ViewControl> held_;

@@ -1,0 +1,63 @@
+#include "platform/cairo/list_scrolls.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace qm::cairo {
+
+namespace {
+
+using views::Node;
+
+bool isList(const Placed& placed) {
+    return placed.node && placed.node->kind == Node::Kind::list;
+}
+
+// The rows are stacked without gaps, so their extent is the content's height.
+double farthestOffset(const Placed& list) {
+    if (list.children.empty()) return 0;
+    const double content = list.children.back().frame.maxY() - list.children.front().frame.y;
+    return std::max(0.0, content - list.frame.height);
+}
+
+void shift(Placed& placed, double dy) {
+    placed.frame.y += dy;
+    for (Placed& child : placed.children) shift(child, dy);
+}
+
+// Calls visit for every list of the tree, outer lists before the lists in their rows, with the list's key.
+template <typename P>
+void forEachList(P& placed, const std::string& path, const std::function<void(P&, const std::string&)>& visit) {
+    if (isList(placed)) visit(placed, placed.node->identifier.empty() ? path : "#" + placed.node->identifier);
+    for (std::size_t i = 0; i < placed.children.size(); ++i)
+        forEachList(placed.children[i], path + "/" + std::to_string(i), visit);
+}
+
+}  // namespace
+
+void ListScrolls::applyTo(Placed& page) const {
+    forEachList<Placed>(page, "", [this](Placed& list, const std::string& key) {
+        const auto offset = offsets_.find(key);
+        if (offset == offsets_.end()) return;
+        const double dy = std::clamp(offset->second, 0.0, farthestOffset(list));
+        for (Placed& row : list.children) shift(row, -dy);
+    });
+}
+
+bool ListScrolls::scroll(const Placed& page, platform::Point p, double delta) {
+    const Placed* under = nullptr;
+    std::string key;
+    forEachList<const Placed>(page, "", [&](const Placed& list, const std::string& listKey) {
+        if (!platform::rectContainsPoint(list.frame, p)) return;
+        under = &list;
+        key = listKey;
+    });
+    if (!under) return false;
+    // From where the list is shown: it may have lost rows since it was last scrolled.
+    const double farthest = farthestOffset(*under);
+    double& offset = offsets_[key];
+    offset = std::clamp(std::min(offset, farthest) + delta, 0.0, farthest);
+    return true;
+}
+
+}  // namespace qm::cairo
