@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "desktop.h"
+#include "x11/programs.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "accessibility_flag.h"
 #include "browser.h"
 #include "exclusions/bundle_id_sets.h"
+#include "x11/programs.h"
 
 namespace qm::browsertest {
 namespace {

@@ -29,11 +29,11 @@ public:
     LinkClient() {
         bool ready = false;
         const bool reported = waitUntil([&] {
-            while (const auto line = process_.readLine(std::chrono::milliseconds(0))) {
-                if (*line == "ready") return ready = true;
-                std::istringstream in(*line);
+            for (const auto& line : finishedLines(output_)) {
+                if (line == "ready") return ready = true;
+                std::istringstream in(line);
                 std::string name;
-                ScreenRect rect{};
+                Box rect{};
                 in >> name >> rect.x >> rect.y >> rect.width >> rect.height;
                 places_[name] = rect;
             }
@@ -47,7 +47,7 @@ public:
     Point button() const { return centre("button"); }
     Point labelLink() const { return {places_.at("label").x + 12.0, centre("label").y}; }
     Point plainText() const { return centre("plain"); }
-    ChildProcess& process() { return process_; }
+    Child& process() { return process_; }
 
 private:
     Point centre(const std::string& name) const {
@@ -57,8 +57,9 @@ private:
 
     // Under the sanitizers the client's own leaks are not this test's, and it
     // answers at its ordinary pace only with the sanitizers' quick unwinding.
-    ChildProcess process_{{QM_LINK_CLIENT}, {"ASAN_OPTIONS=detect_leaks=0"}};
-    std::map<std::string, ScreenRect> places_;
+    Child process_ = gtkDesktop().run({QM_LINK_CLIENT}, "link-client", {"ASAN_OPTIONS=detect_leaks=0"});
+    fs::path output_ = gtkDesktop().dir() / "link-client.out";
+    std::map<std::string, Box> places_;
 };
 
 std::unique_ptr<AXElement> elementAt(platform::Accessibility& accessibility, Point p,
@@ -203,10 +204,10 @@ bool managed(Display* x, Window window) {
 }
 
 TEST(LinksThroughAtspi, UnderAWindowManagerTheFramedApplicationIsAsked) {
-    ChildProcess manager({"openbox", "--sm-disable"});
+    Child manager = gtkDesktop().run({"openbox", "--sm-disable"}, "openbox");
     // The manager is ready once it manages a window of ours: one mapped before
     // it would be left alone.
-    Display* x = Desktop::instance().input();
+    Display* x = gtkDesktop().x();
     const Window probe = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 10, 10, 0, 0, 0);
     XMapWindow(x, probe);
     XSync(x, False);
@@ -241,7 +242,7 @@ TEST(LinksThroughAtspi, AClientThatStopsAnsweringGetsNoAnswerInsteadOfHoldingThe
     LinkClient client;
     ASSERT_TRUE(registered(accessibility, client));
 
-    client.process().stop();
+    client.process().freeze();
     platform::AXError error = ax::success;
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(elementAt(accessibility, client.button(), &error), nullptr);
@@ -250,7 +251,7 @@ TEST(LinksThroughAtspi, AClientThatStopsAnsweringGetsNoAnswerInsteadOfHoldingThe
     std::printf("[ figures  ] a press over a client that never answers was held %.1f ms\n",
                 std::chrono::duration<double, std::milli>(held).count());
 
-    client.process().resume();
+    client.process().thaw();
     EXPECT_TRUE(registered(accessibility, client)) << "it answers again once it comes back";
 }
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <thread>
 
-#include "desktop.h"
+#include "x11/programs.h"
 
 namespace qm::x11test {
 namespace {

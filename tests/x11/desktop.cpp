@@ -1,4 +1,4 @@
-#include "desktop.h"
+#include "x11/desktop.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -6,7 +6,6 @@
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
-#include <X11/keysym.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -14,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,13 +30,6 @@ namespace qm::x11test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Windows vanish between a query and the next; that is no reason to end the tests.
 int ignoreErrors(Display*, XErrorEvent*) {
@@ -65,7 +58,28 @@ std::optional<unsigned long> windowProperty(Display* d, Window window, Atom prop
     return value;
 }
 
+// Whether extra sets the variable that entry sets.
+bool overridden(const std::string& entry, const std::vector<std::string>& extra) {
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    return std::ranges::any_of(extra, [&](const std::string& e) { return e.starts_with(name); });
+}
+
 }  // namespace
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> finishedLines(const fs::path& path) {
+    std::vector<std::string> lines;
+    std::istringstream text(readFile(path));
+    for (std::string line; std::getline(text, line);)
+        if (!text.eof()) lines.push_back(line);
+    return lines;
+}
 
 bool waitFor(const std::function<bool()>& condition, double seconds) {
     const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
@@ -122,7 +136,15 @@ std::optional<int> Child::stop(int signal, double seconds) {
     return status_;
 }
 
-Desktop::Desktop() {
+void Child::freeze() {
+    kill(pid_, SIGSTOP);
+}
+
+void Child::thaw() {
+    kill(pid_, SIGCONT);
+}
+
+Desktop::Desktop(WindowManager manager) {
     XSetErrorHandler(ignoreErrors);
     std::string pattern = (fs::temp_directory_path() / "quillmere-x11-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory");
@@ -149,6 +171,7 @@ Desktop::Desktop() {
     if (!display_) throw std::runtime_error("cannot open " + name_);
 
     fs::create_directories(dir_ / "home");
+    if (manager == WindowManager::none) return;
     manager_.emplace(std::vector<std::string>{"/usr/bin/openbox", "--sm-disable"},
                      environment({"HOME=" + (dir_ / "home").string()}), dir_ / "openbox.log", dir_ / "openbox.log");
     const Window root = DefaultRootWindow(display_);
@@ -180,7 +203,9 @@ std::vector<std::string> Desktop::environmentOn(const std::string& busAddress,
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
-        if (entry.starts_with("DISPLAY=") || entry.starts_with("XDG_") || entry.starts_with("WAYLAND_")) continue;
+        if (entry.starts_with("DISPLAY=") || entry.starts_with("XDG_") || entry.starts_with("WAYLAND_") ||
+            overridden(entry, extra))
+            continue;
         env.push_back(entry);
     }
     if (!name_.empty()) env.push_back("DISPLAY=" + name_);
@@ -215,6 +240,15 @@ const std::string& Desktop::startSessionBus() {
         throw std::runtime_error("dbus-daemon did not start: " + readFile(dir_ / "bus.log"));
     busAddress_ = address;
     return busAddress_;
+}
+
+Child Desktop::run(const std::vector<std::string>& argv, const std::string& name,
+                   const std::vector<std::string>& extraEnvironment) const {
+    // What an earlier run of the same name wrote is not this one's.
+    const fs::path output = dir_ / (name + ".out"), errors = dir_ / (name + ".errors");
+    fs::remove(output);
+    fs::remove(errors);
+    return Child(argv, environment(extraEnvironment), output, errors);
 }
 
 void Desktop::setMonitors(const std::vector<Box>& monitors) {
@@ -256,6 +290,11 @@ void Desktop::click(unsigned button) {
     release(button);
 }
 
+void Desktop::click(int x, int y, unsigned button) {
+    moveTo(x, y);
+    click(button);
+}
+
 void Desktop::keyDown(unsigned long keysym) {
     XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), True, CurrentTime);
     XSync(display_, False);
@@ -288,6 +327,11 @@ std::optional<Box> Desktop::marker() {
     }
     if (children) XFree(children);
     return found;
+}
+
+std::optional<Window> Desktop::activeWindow() {
+    return windowProperty(display_, DefaultRootWindow(display_), XInternAtom(display_, "_NET_ACTIVE_WINDOW", False),
+                          XA_WINDOW);
 }
 
 Box Desktop::geometry(Window window) {
@@ -352,104 +396,6 @@ void Pointer::click(int x, int y, unsigned button) {
     XTestFakeDeviceButtonEvent(display_, device, button, False, nullptr, 0, CurrentTime);
     XCloseDevice(display_, device);
     XSync(display_, False);
-}
-
-Client::Client(Desktop& desktop) : desktop_(desktop), logFile_(desktop.dir() / "client.log") {
-    process_.emplace(std::vector<std::string>{QUILLMERE_TEST_CLIENT}, desktop.environment(), logFile_,
-                     desktop.dir() / "client.errors");
-    if (!waitFor([&] { return count("ready ") > 0; }))
-        throw std::runtime_error("the test client did not start: " + readFile(desktop.dir() / "client.errors"));
-    for (const auto& line : log())
-        if (line.starts_with("ready ")) window_ = std::stoul(line.substr(6));
-    // The window manager gives it the focus; the program asks who has it.
-    Display* d = desktop.x();
-    const Atom active = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
-    if (!waitFor([&] { return windowProperty(d, DefaultRootWindow(d), active, XA_WINDOW) == window_; }))
-        throw std::runtime_error("the test client did not become the active window");
-}
-
-std::vector<std::string> Client::log() const {
-    std::vector<std::string> lines;
-    std::istringstream text(readFile(logFile_));
-    // A line still being written has no end yet.
-    for (std::string line; std::getline(text, line);)
-        if (!text.eof()) lines.push_back(line);
-    return lines;
-}
-
-std::size_t Client::count(const std::string& prefix, std::size_t from) const {
-    const auto lines = log();
-    std::size_t n = 0;
-    for (std::size_t i = from; i < lines.size(); ++i) n += lines[i].starts_with(prefix);
-    return n;
-}
-
-double Client::scrollPosition() const {
-    double position = 0;
-    for (const auto& line : log())
-        if (line.starts_with("value ")) position = std::stod(line.substr(6));
-    return position;
-}
-
-Program::Program(Desktop& desktop, const std::string& defaults)
-    : desktop_(desktop), config_(desktop.dir() / "config"), errorFile_(desktop.dir() / "quillmere.errors") {
-    fs::create_directories(config_ / "quillmere");
-    std::ofstream(defaultsFile()) << defaults;
-    process_.emplace(std::vector<std::string>{QUILLMERE_EXECUTABLE},
-                     desktop.environment({"XDG_CONFIG_HOME=" + config_.string(), "G_MESSAGES_DEBUG=Quillmere"}),
-                     desktop.dir() / "quillmere.out", errorFile_);
-}
-
-// A middle click over the client locks a session once the program holds the
-// button; until then the click goes to the client, and the next one is tried.
-void Program::waitUntilIntercepting(Client& client) {
-    const Box area = client.area();
-    const bool ready = waitFor(
-        [&] {
-            if (!process_->running()) throw std::runtime_error("quillmere ended: " + errors());
-            const std::size_t before = messages("escape grab held");
-            desktop_.moveTo(area.centerX(), area.centerY());
-            desktop_.click(2);
-            return waitFor([&] { return messages("escape grab held") > before; }, 2);
-        },
-        60);
-    if (!ready) throw std::runtime_error("quillmere never took the middle button: " + errors());
-    desktop_.tap(XK_Escape);
-    if (!waitFor([&] { return !desktop_.marker(); })) throw std::runtime_error("Escape did not end the first session");
-}
-
-void Program::lockAt(int x, int y) {
-    const std::size_t before = messages("escape grab held");
-    desktop_.moveTo(x, y);
-    desktop_.click(2);
-    if (!waitFor([&] { return messages("escape grab held") > before; }))
-        throw std::runtime_error("the click locked no session: " + errors());
-}
-
-std::size_t Program::messages(const std::string& text) const {
-    std::size_t n = 0;
-    std::istringstream out(errors());
-    for (std::string line; std::getline(out, line);) n += line.find(text) != std::string::npos;
-    return n;
-}
-
-std::string Program::errors() const {
-    return readFile(errorFile_);
-}
-
-std::pair<long, long> Program::wheelTotals() const {
-    long vertical = 0, horizontal = 0;
-    std::istringstream text(errors());
-    for (std::string line; std::getline(text, line);) {
-        const auto at = line.find(": wheel ");
-        long a = 0, b = 0;
-        if (line.find("Quillmere-DEBUG") == std::string::npos || at == std::string::npos ||
-            std::sscanf(line.c_str() + at, ": wheel %ld %ld", &a, &b) != 2)
-            continue;
-        vertical += a;
-        horizontal += b;
-    }
-    return {vertical, horizontal};
 }
 
 }  // namespace qm::x11test

@@ -9,17 +9,21 @@
 #include <string>
 #include <vector>
 
-// A desktop of the tests' own: Xvfb and openbox, a GTK client that logs what
-// it receives, and build/quillmere, each in a fresh directory, all stopped
+// A desktop of the tests' own: Xvfb, by default openbox, on request a session
+// bus, and whatever the test runs there, in a fresh directory, all stopped
 // when the test ends however it ends. The test's own input goes in through
-// the core pointer's XTEST device, so the client can tell it from the clicks
-// the program makes through its own pointer.
+// the core pointer's XTEST device, so that a program can tell it from the
+// clicks Quillmere makes through its own pointer.
 namespace qm::x11test {
 
 namespace fs = std::filesystem;
 
 // Polls until condition holds or the deadline passes; whether it held.
 bool waitFor(const std::function<bool()>& condition, double seconds = 30);
+
+std::string readFile(const fs::path& path);
+// The lines of a file another process is writing, but for one still unfinished.
+std::vector<std::string> finishedLines(const fs::path& path);
 
 // A child process, killed with the test if it still runs then. It also dies
 // with the test binary, should that be killed first.
@@ -36,6 +40,9 @@ public:
     bool running();
     // Sends signal and waits for the end; the exit status, or 128 + the signal that ended it.
     std::optional<int> stop(int signal, double seconds = 30);
+    // As a program that stops answering and comes back.
+    void freeze();
+    void thaw();
 
 private:
     pid_t pid_ = -1;
@@ -48,9 +55,13 @@ struct Box {
     int centerY() const { return y + height / 2; }
 };
 
+enum class WindowManager { openbox, none };
+
 class Desktop {
 public:
-    Desktop();
+    // Without a window manager, windows stay where their programs put them and
+    // the keyboard follows the pointer.
+    explicit Desktop(WindowManager manager = WindowManager::openbox);
     ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
@@ -63,6 +74,10 @@ public:
     // asked. Programs started from then on use it, with their toolkit's
     // accessibility bridge; its address.
     const std::string& startSessionBus();
+    // Starts a program on this desktop, its output in name.out and name.errors
+    // in dir(), both fresh.
+    Child run(const std::vector<std::string>& argv, const std::string& name,
+              const std::vector<std::string>& extraEnvironment = {}) const;
 
     // Divides the screen into monitors, the primary one first.
     void setMonitors(const std::vector<Box>& monitors);
@@ -71,6 +86,7 @@ public:
     void press(unsigned button);
     void release(unsigned button);
     void click(unsigned button);
+    void click(int x, int y, unsigned button);
     void keyDown(unsigned long keysym);
     void keyUp(unsigned long keysym);
     void tap(unsigned long keysym);
@@ -78,6 +94,8 @@ public:
     // The program's marker window, while one is on screen.
     std::optional<Box> marker();
     Box geometry(Window window);
+    // The window the window manager has given the focus.
+    std::optional<Window> activeWindow();
 
 private:
     // The environment for a program that talks to the session bus at this address, if any.
@@ -123,56 +141,6 @@ private:
     Display* display_;
     int master_ = 0;
     int xtest_ = 0;
-};
-
-// The GTK client and its log.
-class Client {
-public:
-    explicit Client(Desktop& desktop);
-
-    std::vector<std::string> log() const;
-    // The lines from index from on that start with prefix.
-    std::size_t count(const std::string& prefix, std::size_t from = 0) const;
-    std::size_t size() const { return log().size(); }
-    Window window() const { return window_; }
-    Box area() const { return desktop_.geometry(window_); }
-    // The last scroll position the client reported.
-    double scrollPosition() const;
-
-private:
-    Desktop& desktop_;
-    fs::path logFile_;
-    std::optional<Child> process_;
-    Window window_ = 0;
-};
-
-// build/quillmere on the desktop, with its own settings directory.
-class Program {
-public:
-    // Starts it with these stored settings; a later launch by default.
-    explicit Program(Desktop& desktop, const std::string& defaults = R"({"didShowOnboarding": true})");
-
-    // Waits until a middle click over the client starts a session.
-    void waitUntilIntercepting(Client& client);
-    fs::path defaultsFile() const { return config_ / "quillmere" / "defaults.json"; }
-    // What it wrote on standard error: its log, with its debugging messages.
-    std::string errors() const;
-    // How many of its debugging messages hold text.
-    std::size_t messages(const std::string& text) const;
-    // Clicks the middle button at the point and waits until the program holds
-    // Escape, as it does once the click has locked a session.
-    void lockAt(int x, int y);
-    // The sums of the wheel amounts it posted, vertical and horizontal, as it
-    // reports them among its debugging messages.
-    std::pair<long, long> wheelTotals() const;
-    std::optional<int> stop(int signal) { return process_->stop(signal); }
-    pid_t pid() const { return process_->pid(); }
-
-private:
-    Desktop& desktop_;
-    fs::path config_;
-    fs::path errorFile_;
-    std::optional<Child> process_;
 };
 
 }  // namespace qm::x11test

@@ -81,7 +81,7 @@ void clickButton(GtkWidget* dialog, const std::string& title) {
         if (gtk_button_get_label(GTK_BUTTON(button)) != title) continue;
         const auto where = screenRectOf(button);
         ASSERT_TRUE(where);
-        Desktop::instance().click(where->centerX(), where->centerY());
+        gtkDesktop().click(where->centerX(), where->centerY(), 1);
     }
 }
 
@@ -89,8 +89,8 @@ void pressKey(GtkWidget* dialog, unsigned long keysym) {
     const auto where = screenRectOf(dialog);
     ASSERT_TRUE(where);
     // Without a window manager, the keyboard follows the pointer.
-    Desktop::instance().moveTo(where->centerX(), where->centerY());
-    Desktop::instance().key(keysym);
+    gtkDesktop().moveTo(where->centerX(), where->centerY());
+    gtkDesktop().tap(keysym);
 }
 
 TEST(Alert, ShowsItsTextsAndButtonsAndAnswersTheButtonClickedWhileTheRunLoopIsModal) {

@@ -140,7 +140,7 @@ TEST(StatusItemOnAPanel, IsRefreshedWhenTheActiveWindowChangesForPanelsNeverSayT
     const int before = program.refreshes;
 
     program.frontmost = "Editor";
-    Display* x = Desktop::instance().input();
+    Display* x = gtkDesktop().x();
     const Window active = 0x1234;
     XChangeProperty(x, DefaultRootWindow(x), XInternAtom(x, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 32,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(&active), 1);
@@ -157,9 +157,10 @@ TEST(StatusItemOnAPanel, IsRefreshedWhenTheActiveWindowChangesForPanelsNeverSayT
 }
 
 TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenItem) {
-    ChildProcess tray({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
-                       "--SetDockType", "false", "--SetPartialStrut", "false"});
-    Display* x = Desktop::instance().input();
+    Child tray = gtkDesktop().run({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
+                                   "24", "--SetDockType", "false", "--SetPartialStrut", "false"},
+                                  "trayer");
+    Display* x = gtkDesktop().x();
     const Atom selection = XInternAtom(x, "_NET_SYSTEM_TRAY_S0", False);
     ASSERT_TRUE(waitUntil([&] { return XGetSelectionOwner(x, selection) != None; }));
     Program program;
@@ -175,14 +176,14 @@ TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenIte
         return icon && gtk_plug_get_embedded(GTK_PLUG(icon));
     }));
     // Embedded first, then given its size by the tray.
-    std::optional<ScreenRect> where;
+    std::optional<Box> where;
     ASSERT_TRUE(waitUntil([&] {
         where = screenRectOf(icon);
         return where && where->width > 1 && where->height > 1 && isViewable(icon);
     }));
     const int before = program.refreshes;
     program.frontmost = "Editor";
-    Desktop::instance().click(where->centerX(), where->centerY());
+    gtkDesktop().click(where->centerX(), where->centerY(), 1);
 
     GtkWidget* quit = nullptr;
     ASSERT_TRUE(waitUntil([&] {
@@ -195,7 +196,7 @@ TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenIte
 
     const auto item = screenRectOf(quit);
     ASSERT_TRUE(item);
-    Desktop::instance().click(item->centerX(), item->centerY());
+    gtkDesktop().click(item->centerX(), item->centerY(), 1);
     ASSERT_TRUE(waitUntil([&] { return !program.actions.empty(); }));
     EXPECT_EQ(program.actions, std::vector<std::string>{"quit"});
 }

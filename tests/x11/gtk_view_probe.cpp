@@ -1,6 +1,9 @@
+// gtest first: Xlib's macros would rename some of its names.
+#include <gtest/gtest.h>
+
 #include "x11/gtk_view_probe.h"
 
-#include <gtest/gtest.h>
+#include <X11/keysym.h>
 
 namespace qm::x11test {
 
@@ -12,16 +15,16 @@ GtkWidget* pageOf(const x11::GtkViewWindow& window) {
 
 }  // namespace
 
-std::optional<ScreenRect> nodeOnScreen(const x11::GtkViewWindow& window, const std::string& identifier) {
+std::optional<Box> nodeOnScreen(const x11::GtkViewWindow& window, const std::string& identifier) {
     GtkWidget* page = pageOf(window);
     const auto origin = screenRectOf(page);
     if (!origin) return std::nullopt;
     const cairo::Placed placed = window.page();
-    std::optional<ScreenRect> found;
+    std::optional<Box> found;
     const std::function<void(const cairo::Placed&)> find = [&](const cairo::Placed& p) {
         if (p.node && p.node->identifier == identifier)
-            found = ScreenRect{origin->x + static_cast<int>(p.frame.x), origin->y + static_cast<int>(p.frame.y),
-                               static_cast<int>(p.frame.width), static_cast<int>(p.frame.height)};
+            found = Box{origin->x + static_cast<int>(p.frame.x), origin->y + static_cast<int>(p.frame.y),
+                        static_cast<int>(p.frame.width), static_cast<int>(p.frame.height)};
         for (const auto& child : p.children) find(child);
     };
     find(placed);
@@ -39,13 +42,13 @@ std::vector<std::string> textsOf(const x11::GtkViewWindow& window) {
 void clickNode(const x11::GtkViewWindow& window, const std::string& identifier) {
     const auto where = nodeOnScreen(window, identifier);
     ASSERT_TRUE(where) << identifier << " is not on the screen";
-    Desktop::instance().click(where->centerX(), where->centerY());
+    gtkDesktop().click(where->centerX(), where->centerY(), 1);
 }
 
-std::optional<ScreenRect> menuItemOnScreen(const x11::GtkViewWindow& window, const std::string& title) {
+std::optional<Box> menuItemOnScreen(const x11::GtkViewWindow& window, const std::string& title) {
     for (GList* menu = gtk_menu_get_for_attach_widget(pageOf(window)); menu; menu = menu->next) {
         GList* items = gtk_container_get_children(GTK_CONTAINER(menu->data));
-        std::optional<ScreenRect> found;
+        std::optional<Box> found;
         for (GList* item = items; item && !found; item = item->next) {
             const char* label = gtk_menu_item_get_label(GTK_MENU_ITEM(item->data));
             if (label && title == label) found = screenRectOf(item->data);
@@ -60,8 +63,11 @@ void typeInto(const x11::GtkViewWindow& window, unsigned long keysym, bool contr
     const auto where = screenRectOf(pageOf(window));
     ASSERT_TRUE(where);
     // Without a window manager, the keyboard follows the pointer.
-    Desktop::instance().moveTo(where->centerX(), where->centerY());
-    Desktop::instance().key(keysym, control);
+    Desktop& desktop = gtkDesktop();
+    desktop.moveTo(where->centerX(), where->centerY());
+    if (control) desktop.keyDown(XK_Control_L);
+    desktop.tap(keysym);
+    if (control) desktop.keyUp(XK_Control_L);
 }
 
 }  // namespace qm::x11test

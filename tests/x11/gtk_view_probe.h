@@ -10,13 +10,13 @@
 // what they say, as the window lays them out.
 namespace qm::x11test {
 
-std::optional<ScreenRect> nodeOnScreen(const x11::GtkViewWindow& window, const std::string& identifier);
+std::optional<Box> nodeOnScreen(const x11::GtkViewWindow& window, const std::string& identifier);
 // The texts of the shown tree, in order.
 std::vector<std::string> textsOf(const x11::GtkViewWindow& window);
 // Clicks the button with this identifier where the user sees it.
 void clickNode(const x11::GtkViewWindow& window, const std::string& identifier);
 // An item of a menu the window popped up, where the user sees it.
-std::optional<ScreenRect> menuItemOnScreen(const x11::GtkViewWindow& window, const std::string& title);
+std::optional<Box> menuItemOnScreen(const x11::GtkViewWindow& window, const std::string& title);
 // A key typed into the window.
 void typeInto(const x11::GtkViewWindow& window, unsigned long keysym, bool control = false);
 

@@ -4,7 +4,6 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <gdk/gdkx.h>
 
@@ -52,7 +51,7 @@ struct CounterWindow {
     GtkWidget* widget() const { return GTK_WIDGET(gtk().gtkWindow()); }
     bool shown() const { return window && isViewable(widget()); }
     std::string count() const { return textsOf(gtk()).at(0); }
-    ScreenRect button(const std::string& identifier) const { return nodeOnScreen(gtk(), identifier).value(); }
+    Box button(const std::string& identifier) const { return nodeOnScreen(gtk(), identifier).value(); }
     void pressKey(unsigned long keysym, bool control = false) const { typeInto(gtk(), keysym, control); }
 
     std::unique_ptr<platform::Window> window;
@@ -63,7 +62,7 @@ TEST(ViewWindow, ShowsTheViewTitledAndCentredAndWorksItsButtonsByClickAndByRetur
     ASSERT_TRUE(waitUntil([&] { return counter.shown(); }));
     EXPECT_STREQ(gtk_window_get_title(counter.gtk().gtkWindow()), "Counter");
     EXPECT_FALSE(gtk_window_get_resizable(counter.gtk().gtkWindow()));
-    std::optional<ScreenRect> where;
+    std::optional<Box> where;
     ASSERT_TRUE(waitUntil([&] {
         where = screenRectOf(gtk_bin_get_child(GTK_BIN(counter.widget())));
         return where && where->width == 300 && where->height == 200;
@@ -72,7 +71,7 @@ TEST(ViewWindow, ShowsTheViewTitledAndCentredAndWorksItsButtonsByClickAndByRetur
     EXPECT_NEAR(where->x, (1280 - 300) / 2, 1);
     EXPECT_NEAR(where->y, (800 - 200) / 2, 1);
 
-    const ScreenRect add = counter.button("add");
+    const Box add = counter.button("add");
     clickNode(counter.gtk(), "add");
     ASSERT_TRUE(waitUntil([&] { return counter.count() == "Count 1"; }));
 
@@ -80,13 +79,11 @@ TEST(ViewWindow, ShowsTheViewTitledAndCentredAndWorksItsButtonsByClickAndByRetur
     ASSERT_TRUE(waitUntil([&] { return counter.count() == "Count 2"; }));
 
     // A press taken back by moving off the button before letting go does nothing.
-    Display* x = Desktop::instance().input();
-    Desktop::instance().moveTo(add.centerX(), add.centerY());
-    XTestFakeButtonEvent(x, 1, True, CurrentTime);
-    XSync(x, False);
-    Desktop::instance().moveTo(add.x - 40, add.y - 40);
-    XTestFakeButtonEvent(x, 1, False, CurrentTime);
-    XSync(x, False);
+    Desktop& desktop = gtkDesktop();
+    desktop.moveTo(add.centerX(), add.centerY());
+    desktop.press(1);
+    desktop.moveTo(add.x - 40, add.y - 40);
+    desktop.release(1);
     runFor(std::chrono::milliseconds(300));
     EXPECT_EQ(counter.count(), "Count 2");
 }
@@ -109,7 +106,7 @@ TEST(ViewWindow, EscapeControlWAndTheCloseButtonOnlyHideItAndItComesBackAsItWas)
     ASSERT_TRUE(waitUntil([&] { return counter.shown(); }));
 
     // The title bar's close button: the window manager asks the window to close.
-    Display* x = Desktop::instance().input();
+    Display* x = gtkDesktop().x();
     XEvent close{};
     close.xclient.type = ClientMessage;
     close.xclient.window = GDK_WINDOW_XID(gtk_widget_get_window(counter.widget()));
@@ -172,7 +169,7 @@ public:
 
 // Whether the screen shows the accent colour at (x, y).
 bool showsAccent(int x, int y) {
-    Display* display = Desktop::instance().input();
+    Display* display = gtkDesktop().x();
     XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
     const unsigned long pixel = XGetPixel(image, 0, 0);
     XDestroyImage(image);
@@ -195,33 +192,30 @@ TEST(ViewWindow, WorksSlidersTogglesPickersAndListRowsAsAUserDoes) {
     window->setContentSize(320, 320);
     window->makeKeyAndOrderFront();
     ASSERT_TRUE(waitUntil([&] { return isViewable(gtk.gtkWindow()) && nodeOnScreen(gtk, "level"); }));
-    Desktop& desktop = Desktop::instance();
-    Display* x = desktop.input();
+    Desktop& desktop = gtkDesktop();
 
     // The knob goes where the track is pressed and follows the drag; every
     // value it passes is shown at once, and the last one stays.
-    const ScreenRect slider = nodeOnScreen(gtk, "level").value();
+    const Box slider = nodeOnScreen(gtk, "level").value();
     const auto trackAt = [&](double fraction) {
         return slider.x + 8 + static_cast<int>(fraction * (slider.width - 16));
     };
     const int trackY = slider.y + 10;
     desktop.moveTo(trackAt(0.75), slider.centerY());
-    XTestFakeButtonEvent(x, 1, True, CurrentTime);
-    XSync(x, False);
+    desktop.press(1);
     ASSERT_TRUE(waitUntil([&] { return !view.levels.empty(); }));
     EXPECT_NEAR(view.levels.front(), 2, 0.05) << "three quarters of a track from 1/4 to 4, by the logarithm";
     EXPECT_TRUE(waitUntil([&] { return showsAccent(trackAt(0.5), trackY); }));
     desktop.moveTo(trackAt(0.25), slider.centerY());
     EXPECT_TRUE(waitUntil([&] { return std::abs(view.level - 0.5) < 0.02; }));
     desktop.moveTo(slider.x - 30, slider.centerY());
-    XTestFakeButtonEvent(x, 1, False, CurrentTime);
-    XSync(x, False);
+    desktop.release(1);
     ASSERT_TRUE(waitUntil([&] { return std::abs(view.level - 0.25) < 1e-9; })) << "past the track's end: the least";
     EXPECT_NEAR(valueOf(gtk, "level"), 0.25, 1e-9);
     EXPECT_TRUE(waitUntil([&] { return !showsAccent(trackAt(0.5), trackY); }));
 
     // A click flips the checkbox, and a second flips it back.
-    const ScreenRect toggle = nodeOnScreen(gtk, "smooth").value();
+    const Box toggle = nodeOnScreen(gtk, "smooth").value();
     clickNode(gtk, "smooth");
     ASSERT_TRUE(waitUntil([&] { return view.smooth; }));
     EXPECT_TRUE(waitUntil([&] { return showsAccent(toggle.x + 2, toggle.centerY()); }));
@@ -231,9 +225,9 @@ TEST(ViewWindow, WorksSlidersTogglesPickersAndListRowsAsAUserDoes) {
 
     // A click pops up the options; choosing one sets the picker.
     clickNode(gtk, "choice");
-    std::optional<ScreenRect> third;
+    std::optional<Box> third;
     ASSERT_TRUE(waitUntil([&] { return (third = menuItemOnScreen(gtk, "Third")).has_value(); }));
-    desktop.click(third->centerX(), third->centerY());
+    desktop.click(third->centerX(), third->centerY(), 1);
     ASSERT_TRUE(waitUntil([&] { return view.choice == 3; }));
     EXPECT_EQ(valueOf(gtk, "choice"), 3);
 
@@ -247,13 +241,13 @@ TEST(ViewWindow, WorksSlidersTogglesPickersAndListRowsAsAUserDoes) {
 
     // The wheel over the list brings its last rows into sight, and a click
     // works the row shown under the pointer.
-    const ScreenRect list = nodeOnScreen(gtk, "names").value();
-    const ScreenRect zeta = nodeOnScreen(gtk, "remove:Zeta").value();
+    const Box list = nodeOnScreen(gtk, "names").value();
+    const Box zeta = nodeOnScreen(gtk, "remove:Zeta").value();
     ASSERT_GE(zeta.y, list.y + list.height);
     for (int click = 0; click < 3; ++click) desktop.click(list.centerX(), list.centerY(), 5);
     // No further than the last row reaching the list's bottom.
     ASSERT_TRUE(waitUntil([&] {
-        const ScreenRect shown = nodeOnScreen(gtk, "remove:Zeta").value();
+        const Box shown = nodeOnScreen(gtk, "remove:Zeta").value();
         return std::abs(shown.y + shown.height - (list.y + list.height)) <= 1;
     }));
     clickNode(gtk, "remove:Zeta");

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "desktop.h"
 #include "x11/gtk_tray_host.h"
+#include "x11/programs.h"
 
 namespace qm::x11test {
 namespace {

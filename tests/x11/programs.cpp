@@ -1,0 +1,103 @@
+#include "x11/programs.h"
+
+#include <X11/keysym.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace qm::x11test {
+
+Client::Client(Desktop& desktop) : desktop_(desktop), logFile_(desktop.dir() / "client.log") {
+    process_.emplace(std::vector<std::string>{QUILLMERE_TEST_CLIENT}, desktop.environment(), logFile_,
+                     desktop.dir() / "client.errors");
+    if (!waitFor([&] { return count("ready ") > 0; }))
+        throw std::runtime_error("the test client did not start: " + readFile(desktop.dir() / "client.errors"));
+    for (const auto& line : log())
+        if (line.starts_with("ready ")) window_ = std::stoul(line.substr(6));
+    // The window manager gives it the focus; the program asks who has it.
+    if (!waitFor([&] { return desktop.activeWindow() == window_; }))
+        throw std::runtime_error("the test client did not become the active window");
+}
+
+std::vector<std::string> Client::log() const {
+    return finishedLines(logFile_);
+}
+
+std::size_t Client::count(const std::string& prefix, std::size_t from) const {
+    const auto lines = log();
+    std::size_t n = 0;
+    for (std::size_t i = from; i < lines.size(); ++i) n += lines[i].starts_with(prefix);
+    return n;
+}
+
+double Client::scrollPosition() const {
+    double position = 0;
+    for (const auto& line : log())
+        if (line.starts_with("value ")) position = std::stod(line.substr(6));
+    return position;
+}
+
+Program::Program(Desktop& desktop, const std::string& defaults)
+    : desktop_(desktop), config_(desktop.dir() / "config"), errorFile_(desktop.dir() / "quillmere.errors") {
+    fs::create_directories(config_ / "quillmere");
+    std::ofstream(defaultsFile()) << defaults;
+    // A desktop session always has its bus, which the tray item and AT-SPI use.
+    desktop.startSessionBus();
+    process_.emplace(std::vector<std::string>{QUILLMERE_EXECUTABLE},
+                     desktop.environment({"XDG_CONFIG_HOME=" + config_.string(), "G_MESSAGES_DEBUG=Quillmere"}),
+                     desktop.dir() / "quillmere.out", errorFile_);
+}
+
+// A middle click over the client locks a session once the program holds the
+// button; until then the click goes to the client, and the next one is tried.
+void Program::waitUntilIntercepting(Client& client) {
+    const Box area = client.area();
+    const bool ready = waitFor(
+        [&] {
+            if (!process_->running()) throw std::runtime_error("quillmere ended: " + errors());
+            const std::size_t before = messages("escape grab held");
+            desktop_.click(area.centerX(), area.centerY(), 2);
+            return waitFor([&] { return messages("escape grab held") > before; }, 2);
+        },
+        60);
+    if (!ready) throw std::runtime_error("quillmere never took the middle button: " + errors());
+    desktop_.tap(XK_Escape);
+    if (!waitFor([&] { return !desktop_.marker(); })) throw std::runtime_error("Escape did not end the first session");
+}
+
+void Program::lockAt(int x, int y) {
+    const std::size_t before = messages("escape grab held");
+    desktop_.click(x, y, 2);
+    if (!waitFor([&] { return messages("escape grab held") > before; }))
+        throw std::runtime_error("the click locked no session: " + errors());
+}
+
+std::size_t Program::messages(const std::string& text) const {
+    std::size_t n = 0;
+    std::istringstream out(errors());
+    for (std::string line; std::getline(out, line);) n += line.find(text) != std::string::npos;
+    return n;
+}
+
+std::string Program::errors() const {
+    return readFile(errorFile_);
+}
+
+std::pair<long, long> Program::wheelTotals() const {
+    long vertical = 0, horizontal = 0;
+    std::istringstream text(errors());
+    for (std::string line; std::getline(text, line);) {
+        const auto at = line.find(": wheel ");
+        long a = 0, b = 0;
+        if (line.find("Quillmere-DEBUG") == std::string::npos || at == std::string::npos ||
+            std::sscanf(line.c_str() + at, ": wheel %ld %ld", &a, &b) != 2)
+            continue;
+        vertical += a;
+        horizontal += b;
+    }
+    return {vertical, horizontal};
+}
+
+}  // namespace qm::x11test

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "x11/desktop.h"
+
+// The programs a scenario runs on its desktop: a GTK client that logs what it
+// receives, and build/quillmere.
+namespace qm::x11test {
+
+// The GTK client and its log.
+class Client {
+public:
+    explicit Client(Desktop& desktop);
+
+    std::vector<std::string> log() const;
+    // The lines from index from on that start with prefix.
+    std::size_t count(const std::string& prefix, std::size_t from = 0) const;
+    std::size_t size() const { return log().size(); }
+    Window window() const { return window_; }
+    Box area() const { return desktop_.geometry(window_); }
+    // The last scroll position the client reported.
+    double scrollPosition() const;
+
+private:
+    Desktop& desktop_;
+    fs::path logFile_;
+    std::optional<Child> process_;
+    Window window_ = 0;
+};
+
+// build/quillmere on the desktop, with its own settings directory.
+class Program {
+public:
+    // Starts it with these stored settings; a later launch by default.
+    explicit Program(Desktop& desktop, const std::string& defaults = R"({"didShowOnboarding": true})");
+
+    // Waits until a middle click over the client starts a session.
+    void waitUntilIntercepting(Client& client);
+    fs::path defaultsFile() const { return config_ / "quillmere" / "defaults.json"; }
+    // What it wrote on standard error: its log, with its debugging messages.
+    std::string errors() const;
+    // How many of its debugging messages hold text.
+    std::size_t messages(const std::string& text) const;
+    // Clicks the middle button at the point and waits until the program holds
+    // Escape, as it does once the click has locked a session.
+    void lockAt(int x, int y);
+    // The sums of the wheel amounts it posted, vertical and horizontal, as it
+    // reports them among its debugging messages.
+    std::pair<long, long> wheelTotals() const;
+    std::optional<int> stop(int signal) { return process_->stop(signal); }
+    pid_t pid() const { return process_->pid(); }
+
+private:
+    Desktop& desktop_;
+    fs::path config_;
+    fs::path errorFile_;
+    std::optional<Child> process_;
+};
+
+}  // namespace qm::x11test
