@@ -141,14 +141,6 @@ TEST(StatusMenu, AnEngineThatCouldNotStartAtLaunchIsStartedOnlyFromTheMenu) {
     EXPECT_EQ(run.leftOver(), "");
 }
 
-TEST(StatusMenu, GettingStartedShowsTheOnboardingWithoutTouchingTheFlag) {
-    AppRun run;
-    run.then(kTrusted + kOnboarded + kLaunch + line(1, R"("menu": "showOnboarding")"));
-    EXPECT_EQ(run.values("onboarding"), (std::vector<Json>{{{"shown", true}, {"step", 0}}}));
-    EXPECT_TRUE(run.values("defaults").empty());
-    EXPECT_EQ(run.leftOver(), "");
-}
-
 TEST(StatusMenu, CheckForUpdatesAsksTheUpdaterAndQuitAsksToTerminate) {
     AppRun run;
     run.then(kTrusted + kOnboarded + kLaunch + line(1, R"("menu": "checkForUpdates:")") + line(2, R"("menu": "quit")"));

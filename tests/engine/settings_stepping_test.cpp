@@ -60,7 +60,8 @@ void expectAsModelled(const std::vector<Case>& cases) {
 }
 
 TEST(SettingsStepping, NothingStoredStepsAsTheFixedModel) {
-    expectAsModelled({{"", {}, 0, 120}, {"", {}, -60, 35}, {"", {}, 11, 0}, {"", {}, 700, -700}});
+    // Each axis has its own dead zone: five points aside never scroll sideways.
+    expectAsModelled({{"", {}, 0, 120}, {"", {}, -60, 35}, {"", {}, 11, 0}, {"", {}, 5, 100}, {"", {}, 700, -700}});
 }
 
 TEST(SettingsStepping, EachSettingChangesTheStepsAsModelled) {

@@ -56,53 +56,5 @@ TEST(Stepping, CreepingJustOutsideTheDeadZoneCarriesFractionsAcrossTicks) {
     EXPECT_EQ(run.leftOver(), "");
 }
 
-TEST(Stepping, FarDragRampsUpToTheCapAndSettlesOnIt) {
-    ScenarioRun run(launchedInEditor() + pointerAt(1, 400, 100) + line(1, R"("down": "middle")") +
-                    pointerAt(1, 400, 700) + line(5, R"("up": "middle")"));
-    const auto scrolls = run.records("scroll");
-    // Every one of the 200 ticks has whole pixels to post.
-    ASSERT_EQ(scrolls.size(), 200u);
-    EXPECT_EQ(scrolls.front()["scroll"]["wheel1"], -50);
-    EXPECT_EQ(tickOf(scrolls.front(), 1), 1);
-
-    long firstAtCap = 0, last199 = 0;
-    for (const Json& record : scrolls) {
-        const Json& scroll = record["scroll"];
-        EXPECT_EQ(scroll["wheel2"], 0);
-        EXPECT_EQ(scroll["route"], "hid");
-        EXPECT_GE(scroll["wheel1"].get<int>(), -200);
-        if (scroll["wheel1"] == -200 && firstAtCap == 0) firstAtCap = tickOf(record, 1);
-        if (scroll["wheel1"] == -199) last199 = tickOf(record, 1);
-    }
-    EXPECT_EQ(firstAtCap, 21);
-    EXPECT_EQ(last199, 140);
-    EXPECT_EQ(run.values("state"), (std::vector<Json>{"pressed", "idle"}));
-    EXPECT_EQ(run.leftOver(), "");
-}
-
-TEST(Stepping, EachAxisIsJudgedOnItsOwnAndBothTravelInOneEvent) {
-    // Up and to the left of the anchor by the same distance: equal and opposite wheels.
-    ScenarioRun diagonal(launchedInEditor() + pointerAt(1, 400, 300) + line(1, R"("down": "middle")") +
-                         pointerAt(1, 300, 400) + line(1.5, R"("up": "middle")"));
-    const auto both = diagonal.values("scroll");
-    ASSERT_FALSE(both.empty());
-    for (const Json& scroll : both) {
-        EXPECT_GT(scroll["wheel2"].get<int>(), 0);
-        EXPECT_EQ(scroll["wheel1"], -scroll["wheel2"].get<int>());
-    }
-    EXPECT_EQ(diagonal.leftOver(), "");
-
-    // Five points aside stays inside the dead zone on that axis: it never scrolls.
-    ScenarioRun vertical(launchedInEditor() + pointerAt(1, 400, 300) + line(1, R"("down": "middle")") +
-                         pointerAt(1, 405, 400) + line(1.5, R"("up": "middle")"));
-    const auto down = vertical.values("scroll");
-    ASSERT_FALSE(down.empty());
-    for (const Json& scroll : down) {
-        EXPECT_EQ(scroll["wheel2"], 0);
-        EXPECT_LT(scroll["wheel1"].get<int>(), 0);
-    }
-    EXPECT_EQ(vertical.leftOver(), "");
-}
-
 }  // namespace
 }  // namespace qm::test

@@ -27,14 +27,6 @@ std::string middleClick(double at) {
     return line(at, R"("move": [400, 220])") + line(at, R"("down": "middle")") + line(at + 0.1, R"("up": "middle")");
 }
 
-TEST(Exclusions, ExcludedFrontmostApplicationKeepsItsMiddleClicks) {
-    ScenarioRun run(launchedWith("com.vmware.fusion", 600) + window(1, 600, "[0, 0, 1440, 900]") + middleClick(1));
-    EXPECT_EQ(deliveries(run), (Lines{"1.0 600 25/2", "1.1 600 26/2"}));
-    EXPECT_TRUE(run.records("state").empty());
-    EXPECT_TRUE(run.records("marker").empty());
-    EXPECT_EQ(run.leftOver(), "");
-}
-
 // The user's list is read at every press, so a change applies to the next one.
 TEST(Exclusions, UserListIsHonouredAndReadAgainAtEachPress) {
     ScenarioRun run(launchedWith("com.example.App", 502) + window(1, 502, "[0, 0, 1440, 900]") +
