@@ -5,7 +5,6 @@
 
 #include "exclusions/exclusion_manager.h"
 #include "platform/sim/world.h"
-#include "scenario_harness.h"
 
 namespace qm::test {
 namespace {
@@ -59,6 +58,9 @@ TEST(StoredExclusions, MalformedStoredValueReadsAsWhatItHoldsAndIsRewrittenWellF
         // An identifier inside a value that does not read as a list of strings counts for nothing.
         EXPECT_FALSE(manager.isExcluded("com.example.Notes"));
         for (const auto& id : c.readable) EXPECT_TRUE(manager.isExcluded(id)) << id;
+        // Reading the list never writes it.
+        const Value* kept = world.defaults().get(kKey);
+        EXPECT_EQ(kept ? *kept : Value(), c.stored);
 
         EXPECT_TRUE(manager.toggle(added));
         std::set<std::string> expected = c.readable;
@@ -92,47 +94,6 @@ TEST(StoredExclusions, ToggleFlipsUserIDsButNeverUnexcludesADefault) {
     EXPECT_FALSE(manager.isExcluded("com.example.notes"));
     EXPECT_TRUE(manager.toggle("com.example.notes"));
     EXPECT_EQ(storedIDs(world), (std::set<std::string>{"com.example.Notes", "com.example.notes"}));
-}
-
-// The same values written by hand into the defaults of a running program: a
-// middle press in the frontmost editor starts a session unless the editor is
-// really on the list.
-TEST(StoredExclusions, MiddlePressFollowsWhatTheStoredValueReadsAs) {
-    struct Case {
-        const char* stored;
-        const char* frontmost;
-        bool excluded;
-    };
-    const Case cases[] = {
-        {R"(["com.example.Editor"])", "com.example.Editor", true},
-        {R"(["com.example.Editor", "com.example.Editor"])", "com.example.Editor", true},
-        {R"("com.example.Editor")", "com.example.Editor", false},
-        {R"(["com.example.Editor", 5])", "com.example.Editor", false},
-        {R"({"com.example.Editor": true})", "com.example.Editor", false},
-        {R"(["com.example.editor"])", "com.example.Editor", false},
-        {R"(17)", "com.vmware.fusion", true},
-        {R"([null])", "org.blenderfoundation.blender", true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.frontmost) + " with " + c.stored);
-        ScenarioRun run(line(0, R"("trusted": true)") +
-                        line(0, std::string(R"("defaults": {"excludedBundleIDs": )") + c.stored + "}") +
-                        line(0, std::string(R"("frontmost": {"bundle": ")") + c.frontmost + R"(", "pid": 501})") +
-                        line(0, R"("window": {"id": 1, "pid": 501, "layer": 0, "bounds": [0, 0, 1440, 900]})") +
-                        laterLaunch() + line(1, R"("move": [400, 300])") + line(1, R"("down": "middle")") +
-                        line(1.1, R"("up": "middle")") + line(1.2, R"("key": 53)"));
-
-        const auto presses = run.values("tapped");
-        ASSERT_FALSE(presses.empty());
-        EXPECT_EQ(presses.front()["verdict"], c.excluded ? "pass" : "consume");
-        if (c.excluded)
-            EXPECT_TRUE(run.values("state").empty());
-        else
-            EXPECT_EQ(run.values("state"), (std::vector<Json>{"pressed", "locked", "idle"}));
-        // Reading the list never writes it.
-        EXPECT_TRUE(run.values("defaults").empty());
-        EXPECT_EQ(run.leftOver(), "");
-    }
 }
 
 }  // namespace

@@ -67,17 +67,6 @@ TEST(StoredSettings, NumbersAreClampedAndEverythingElseReadsAsTheDefault) {
     }
 }
 
-TEST(StoredSettings, NothingStoredAndEveryDefaultStoredReadAlike) {
-    sim::World world;
-    EXPECT_EQ(Settings::read(world.defaults()), Settings{});
-    world.defaults().put(settings_key::scrollSpeed, 1.0);
-    world.defaults().put(settings_key::deadZone, 10);
-    world.defaults().put(settings_key::triggerButton, 2);
-    for (const auto key : {settings_key::invertScrolling, settings_key::verticalOnly, settings_key::smoothScrolling})
-        world.defaults().put(key, false);
-    EXPECT_EQ(Settings::read(world.defaults()), Settings{});
-}
-
 // Bad values steer nothing and are left where they are: the program writes
 // no default on their account, and the session runs on the defaults.
 TEST(StoredSettings, BadValuesAreNeitherRewrittenNorObeyed) {
