@@ -83,6 +83,18 @@ std::string describe(const std::vector<MenuEntry>& menu) {
     return text;
 }
 
+// The status items' picture directories on the default icon theme's search path.
+int iconDirectoriesOnTheThemePath() {
+    gchar** paths = nullptr;
+    gint count = 0;
+    gtk_icon_theme_get_search_path(gtk_icon_theme_get_default(), &paths, &count);
+    int found = 0;
+    for (gint i = 0; i < count; ++i)
+        found += std::filesystem::path(paths[i]).filename().string().starts_with("quillmere-icons-");
+    g_strfreev(paths);
+    return found;
+}
+
 std::vector<std::string> labels(const std::vector<MenuEntry>& menu) {
     std::vector<std::string> result;
     for (const auto& e : menu) result.push_back(e.separator ? "---" : e.label);
@@ -164,7 +176,10 @@ TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenIte
     const Atom selection = XInternAtom(x, "_NET_SYSTEM_TRAY_S0", False);
     ASSERT_TRUE(waitUntil([&] { return XGetSelectionOwner(x, selection) != None; }));
     Program program;
-    StatusItem status(program);
+    auto status = std::make_unique<StatusItem>(program);
+    // On the path before the indicator falls back to the tray, or its search for
+    // the path runs past the end of the list.
+    EXPECT_EQ(iconDirectoriesOnTheThemePath(), 1);
 
     // The tray's icon is a plug window of this process.
     GtkWidget* icon = nullptr;
@@ -187,11 +202,11 @@ TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenIte
 
     GtkWidget* quit = nullptr;
     ASSERT_TRUE(waitUntil([&] {
-        quit = static_cast<x11::GtkTrayMenuItem*>(status.quit)->widget();
+        quit = static_cast<x11::GtkTrayMenuItem*>(status->quit)->widget();
         return isViewable(quit);
     }));
     EXPECT_EQ(program.refreshes, before + 1);
-    EXPECT_EQ(gtk_menu_item_get_label(GTK_MENU_ITEM(static_cast<x11::GtkTrayMenuItem*>(status.exclude)->widget())),
+    EXPECT_EQ(gtk_menu_item_get_label(GTK_MENU_ITEM(static_cast<x11::GtkTrayMenuItem*>(status->exclude)->widget())),
               std::string("Disable in Editor"));
 
     const auto item = screenRectOf(quit);
@@ -199,6 +214,8 @@ TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenIte
     gtkDesktop().click(item->centerX(), item->centerY(), 1);
     ASSERT_TRUE(waitUntil([&] { return !program.actions.empty(); }));
     EXPECT_EQ(program.actions, std::vector<std::string>{"quit"});
+    status.reset();
+    EXPECT_EQ(iconDirectoriesOnTheThemePath(), 0) << "the path leaves with its directory";
 }
 
 }  // namespace
