@@ -3,8 +3,8 @@
 #include <X11/keysym.h>
 
 #include "app/app_delegate.h"
-#include "platform/sim/strings_table.h"
 #include "platform/sim/world.h"
+#include "platform/strings/strings_table.h"
 #include "platform/x11/atspi_accessibility.h"
 #include "platform/x11/gtk_alerts.h"
 #include "platform/x11/gtk_status_bar.h"
@@ -64,7 +64,7 @@ struct LinuxProgram {
     LinuxProgram() {
         world.setObserver(&opened);
         world.setTrusted(true);
-        world.bundle().setStrings(sim::parseStringsTable(tools::shippedStrings()));
+        world.bundle().setStrings(strings::parseStringsTable(tools::shippedStrings()));
         delegate = std::make_unique<AppDelegate>(platform);
         delegate->applicationDidFinishLaunching();
     }

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "platform/sim/strings_table.h"
+#include "platform/strings/strings_table.h"
 
 namespace qm::x11 {
 
@@ -22,7 +22,7 @@ X11Bundle::X11Bundle(const fs::path& table, platform::SystemLog& log) {
         log.log("Quillmere: cannot read the strings table " + table.string() + "; every text shows its key");
         return;
     }
-    auto parsed = sim::parseStringsTable(text.str());
+    auto parsed = strings::parseStringsTable(text.str());
     for (const auto& problem : parsed.problems) log.log("Quillmere: strings table " + table.string() + ": " + problem);
     entries_ = std::move(parsed.entries);
 }

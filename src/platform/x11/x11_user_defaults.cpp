@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/json/json_values.h"
 #include "platform/stored_values.h"
 #include "platform/x11/x11_services.h"
-#include "tools/json_values.h"
 
 namespace qm::x11 {
 
@@ -22,9 +22,9 @@ namespace {
 constexpr int maxNesting = 64;
 
 // Why a file's text is not one JSON object, or nothing when it is.
-std::optional<std::string> fault(const std::string& text, tools::Json& json) {
-    if (tools::nestingDepth(text) > maxNesting) return "it nests too deeply";
-    json = tools::Json::parse(text, nullptr, false);
+std::optional<std::string> fault(const std::string& text, json::Json& json) {
+    if (json::nestingDepth(text) > maxNesting) return "it nests too deeply";
+    json = json::Json::parse(text, nullptr, false);
     if (json.is_discarded()) return "it is not valid JSON";
     if (!json.is_object()) return "it is not a JSON object";
     return std::nullopt;
@@ -63,7 +63,7 @@ void X11UserDefaults::load(const Stamp& now) const {
 
     std::ifstream in(file_, std::ios::binary);
     std::ostringstream text;
-    tools::Json json;
+    json::Json json;
     std::optional<std::string> problem;
     if (!in || !(text << in.rdbuf()))
         problem = std::string("it cannot be read (") + std::strerror(errno) + ")";
@@ -74,7 +74,7 @@ void X11UserDefaults::load(const Stamp& now) const {
         setAside();
         return;
     }
-    const Value read = tools::toValue(json);
+    const Value read = json::toValue(json);
     if (const auto* dict = read.asDictionary()) values_ = *dict;
 }
 
@@ -140,7 +140,7 @@ void X11UserDefaults::write() const {
     fs::create_directories(file_.parent_path(), error);
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << tools::toJson(Value(values_)).dump(2) << '\n';
+        out << json::toJson(Value(values_)).dump(2) << '\n';
         out.flush();
         if (!out) error = std::error_code(errno ? errno : EIO, std::generic_category());
     }

@@ -1,11 +1,11 @@
-#include "platform/sim/strings_table.h"
+#include "platform/strings/strings_table.h"
 
 #include <algorithm>
 #include <cctype>
 #include <optional>
 #include <stdexcept>
 
-namespace qm::sim {
+namespace qm::strings {
 
 namespace {
 
@@ -339,4 +339,4 @@ StringsTable parseStringsTable(std::string_view text) {
     return Parser(text).parse();
 }
 
-}  // namespace qm::sim
+}  // namespace qm::strings

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qm::sim {
+namespace qm::strings {
 
 // A strings table in the bundle format: "key" = "value"; with /* */ and //
 // comments and backslash escapes, in UTF-8.
@@ -26,4 +26,4 @@ inline constexpr std::size_t reportedProblems = 20;
 // a key defined again is a problem too, and the later value holds.
 StringsTable parseStringsTable(std::string_view text);
 
-}  // namespace qm::sim
+}  // namespace qm::strings

@@ -7,7 +7,7 @@
 
 #include "platform/value.h"
 
-namespace qm::tools {
+namespace qm::json {
 
 // What the trace writes: objects keep their keys in the order written.
 using Json = nlohmann::ordered_json;
@@ -38,4 +38,4 @@ int nestingDepth(std::string_view json);
 // One line of JSON with a space after each colon and comma.
 std::string dumpLine(const Json& json);
 
-}  // namespace qm::tools
+}  // namespace qm::json

@@ -1,11 +1,11 @@
-#include "tools/json_values.h"
+#include "platform/json/json_values.h"
 
 #include <algorithm>
 #include <cmath>
 #include <unordered_set>
 #include <vector>
 
-namespace qm::tools {
+namespace qm::json {
 
 using platform::Value;
 
@@ -136,4 +136,4 @@ std::string dumpLine(const Json& json) {
     return json.dump();
 }
 
-}  // namespace qm::tools
+}  // namespace qm::json
