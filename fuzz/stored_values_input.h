@@ -11,11 +11,11 @@
 #include "exclusions/bundle_id_sets.h"
 #include "exclusions/exclusion_manager.h"
 #include "fuzz_check.h"
+#include "platform/json/json_values.h"
 #include "platform/sim/sim_user_defaults.h"
 #include "platform/sim/world.h"
 #include "platform/stored_values.h"
 #include "settings/settings.h"
-#include "tools/json_values.h"
 
 namespace qm::fuzz {
 
@@ -39,20 +39,20 @@ inline bool readsTrue(std::string_view text) {
 // The readers do not recurse, but the conversion to a value does; depth beyond
 // this would test only the stack of the conversion.
 inline bool shallow(std::string_view text) {
-    return tools::nestingDepth(text) <= 64;
+    return json::nestingDepth(text) <= 64;
 }
 
 // Any input is a stored value: JSON when it parses, otherwise the text as a string.
-inline tools::ParsedJson storedJson(std::string_view data) {
+inline json::ParsedJson storedJson(std::string_view data) {
     if (shallow(data)) {
-        tools::ParsedJson json = tools::ParsedJson::parse(data.begin(), data.end(), nullptr, false);
+        json::ParsedJson json = json::ParsedJson::parse(data.begin(), data.end(), nullptr, false);
         if (!json.is_discarded()) return json;
     }
-    return tools::ParsedJson(std::string(data));
+    return json::ParsedJson(std::string(data));
 }
 
 // What the stored list must read as: its strings when it is an array of strings.
-inline std::optional<std::set<std::string>> readableIDs(const tools::ParsedJson& json) {
+inline std::optional<std::set<std::string>> readableIDs(const json::ParsedJson& json) {
     if (!json.is_array()) return std::nullopt;
     std::set<std::string> ids;
     for (const auto& element : json) {
@@ -62,7 +62,7 @@ inline std::optional<std::set<std::string>> readableIDs(const tools::ParsedJson&
     return ids;
 }
 
-inline bool expectedBool(const tools::ParsedJson& json) {
+inline bool expectedBool(const json::ParsedJson& json) {
     if (json.is_boolean()) return json.get<bool>();
     if (json.is_number_float()) return json.get<double>() != 0;
     if (json.is_number()) return json != 0;
@@ -71,12 +71,12 @@ inline bool expectedBool(const tools::ParsedJson& json) {
 }
 
 // A number setting: a finite number, clamped to its range; anything else the default.
-inline double expectedNumber(const tools::Json& json, double fallback, double least, double most) {
+inline double expectedNumber(const json::Json& json, double fallback, double least, double most) {
     if (!json.is_number() || !std::isfinite(json.get<double>())) return fallback;
     return std::clamp(json.get<double>(), least, most);
 }
 
-inline int expectedTrigger(const tools::Json& json) {
+inline int expectedTrigger(const json::Json& json) {
     if (!json.is_number()) return 2;
     const double button = json.get<double>();
     return button == 3 || button == 4 ? static_cast<int>(button) : 2;
@@ -112,8 +112,8 @@ inline void checkStoredValuesInput(std::string_view data) {
     using namespace stored_values_detail;
     check(platform::stringBoolValue(data) == readsTrue(data), "a string reads as a boolean as documented");
 
-    const tools::ParsedJson json = storedJson(data);
-    const platform::Value value = tools::toValue(json);
+    const json::ParsedJson json = storedJson(data);
+    const platform::Value value = json::toValue(json);
     const bool onboarded = expectedBool(json);
     const std::optional<std::set<std::string>> readable = readableIDs(json);
     const std::set<std::string> before = readable.value_or(std::set<std::string>{});

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "platform/sim/strings_table.h"
+#include "platform/strings/strings_table.h"
 
 namespace qm::fuzz {
 
@@ -124,7 +124,7 @@ inline void checkWrittenEntries(std::string_view data) {
         written += escaped(key) + (start % 2 ? " = " : "=") + escaped(value) + (start % 3 ? ";\n" : "; /* */ // x\n");
         start = end + 1;
     }
-    const sim::StringsTable table = sim::parseStringsTable(written);
+    const strings::StringsTable table = strings::parseStringsTable(written);
     check(table.problems.size() + table.unreported == repeats, "a table of escaped entries reads without a fault");
     for (const auto& problem : table.problems)
         check(problem.find(" is defined again (before on line ") != std::string::npos,
@@ -140,12 +140,12 @@ inline void checkWrittenEntries(std::string_view data) {
 // entries for a writer of every escape, whose table must read back unchanged.
 inline void checkStringsTableInput(std::string_view data) {
     using namespace strings_table_detail;
-    const sim::StringsTable table = sim::parseStringsTable(data);
+    const strings::StringsTable table = strings::parseStringsTable(data);
 
     const long lines = static_cast<long>(std::count(data.begin(), data.end(), '\n')) + 1;
     for (const auto& problem : table.problems) check(wellFormedProblem(problem, lines), "a problem names a line");
-    check(table.problems.size() <= sim::reportedProblems &&
-              (table.unreported == 0 || table.problems.size() == sim::reportedProblems),
+    check(table.problems.size() <= strings::reportedProblems &&
+              (table.unreported == 0 || table.problems.size() == strings::reportedProblems),
           "problems beyond the first ones are only counted");
     for (const auto& [key, value] : table.entries)
         check(wellFormedUtf8(key) && wellFormedUtf8(value), "entries are UTF-8, whatever the bytes read");
@@ -154,7 +154,7 @@ inline void checkStringsTableInput(std::string_view data) {
 
     std::string written;
     for (const auto& [key, value] : table.entries) written += quoted(key) + " = " + quoted(value) + ";\n";
-    const sim::StringsTable reread = sim::parseStringsTable(written);
+    const strings::StringsTable reread = strings::parseStringsTable(written);
     check(reread.problems.empty(), "a written table reads without a problem");
     check(reread.entries == table.entries, "a written table reads back the same entries");
 

@@ -9,7 +9,8 @@
 
 namespace qm::test {
 
-ScenarioRun::ScenarioRun(const std::string& scenario) : runner_(out_, sim::parseStringsTable(tools::shippedStrings())) {
+ScenarioRun::ScenarioRun(const std::string& scenario)
+    : runner_(out_, strings::parseStringsTable(tools::shippedStrings())) {
     runner_.trace().setListener([this](const Json& record) {
         // A record missing from the list is missing from run --help and from docs/scenarios.md too.
         static const std::vector<std::string> names = tools::recordNames();

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "app/app_delegate.h"
-#include "tools/json_values.h"
+#include "platform/json/json_values.h"
 #include "tools/runner.h"
 
 namespace qm::test {
 
-using tools::Json;
+using json::Json;
 
 // Runs the program in a fresh world driven by scenario text, in one portion
 // or several: between portions a test may change the world where no scenario

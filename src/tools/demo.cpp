@@ -13,6 +13,9 @@
 
 namespace qm::tools {
 
+using json::dumpLine;
+using json::Json;
+
 namespace {
 
 struct Phase {
@@ -269,7 +272,7 @@ struct Played {
 // Runs the phases with the trace going to traceFile and tells them on story.
 Played runPhases(std::ostream& traceFile, std::ostream& story, Narrator& narrator, const std::filesystem::path& dir) {
     Played played;
-    Runner runner(traceFile, sim::parseStringsTable(shippedStrings()));
+    Runner runner(traceFile, strings::parseStringsTable(shippedStrings()));
     runner.trace().setListener([&](const Json& record) { narrator.hear(record); });
     Script script(runner);
     story << "Quillmere in a simulated desktop of one 1440 x 900 display.\n";

@@ -4,7 +4,7 @@
 
 namespace qm::tools {
 
-Runner::Runner(std::ostream& out, sim::StringsTable strings) : trace_(out, world_.runLoop()) {
+Runner::Runner(std::ostream& out, strings::StringsTable strings) : trace_(out, world_.runLoop()) {
     world_.setObserver(&trace_);
     world_.bundle().setStrings(std::move(strings));
     world_.application().setModalLoop([this] { return runModal(); });

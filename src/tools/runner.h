@@ -4,8 +4,8 @@
 #include <ostream>
 
 #include "app/main_sequence.h"
-#include "platform/sim/strings_table.h"
 #include "platform/sim/world.h"
+#include "platform/strings/strings_table.h"
 #include "tools/scenario.h"
 #include "tools/trace.h"
 
@@ -15,7 +15,7 @@ namespace qm::tools {
 // writes the trace of what happens.
 class Runner {
 public:
-    Runner(std::ostream& out, sim::StringsTable strings);
+    Runner(std::ostream& out, strings::StringsTable strings);
     ~Runner();
 
     // Runs the steps in order. Steps may be run in several portions, each

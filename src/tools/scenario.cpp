@@ -7,10 +7,17 @@
 #include <map>
 #include <system_error>
 
+#include "platform/json/json_values.h"
 #include "settings/settings.h"
-#include "tools/json_values.h"
 
 namespace qm::tools {
+
+using json::JsonFault;
+using json::nestingDepth;
+using json::number;
+using json::ParsedJson;
+using json::parseJson;
+using json::toValue;
 
 namespace {
 

@@ -6,8 +6,8 @@ namespace qm::tools {
 
 namespace {
 
-sim::StringsTable parseAndReport(std::string_view text, const std::string& name, std::ostream& err) {
-    sim::StringsTable table = sim::parseStringsTable(text);
+strings::StringsTable parseAndReport(std::string_view text, const std::string& name, std::ostream& err) {
+    strings::StringsTable table = strings::parseStringsTable(text);
     const std::string prefix = "quillmere-sim: strings table " + name + ": ";
     for (const auto& problem : table.problems) err << prefix << problem << '\n';
     if (table.unreported > 0) err << prefix << "and " << table.unreported << " more problems\n";
@@ -16,9 +16,9 @@ sim::StringsTable parseAndReport(std::string_view text, const std::string& name,
 
 }  // namespace
 
-std::optional<sim::StringsTable> loadStrings(const std::string& choice, std::ostream& err) {
+std::optional<strings::StringsTable> loadStrings(const std::string& choice, std::ostream& err) {
     if (choice.empty()) return parseAndReport(shippedStrings(), "(built in)", err);
-    if (choice == "none") return sim::StringsTable{};
+    if (choice == "none") return strings::StringsTable{};
     std::string reason;
     const auto text = readFile(choice, reason);
     if (!text) {

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "platform/sim/strings_table.h"
+#include "platform/strings/strings_table.h"
 
 namespace qm::tools {
 
@@ -12,7 +12,7 @@ namespace qm::tools {
 // choice), none ("none"), or the one at a path. Faults in the table are told
 // on err, and the entries around them kept; a path that cannot be read is
 // told on err and gives nothing.
-std::optional<sim::StringsTable> loadStrings(const std::string& choice, std::ostream& err);
+std::optional<strings::StringsTable> loadStrings(const std::string& choice, std::ostream& err);
 
 // The English table the program ships, built in.
 std::string_view shippedStrings();

@@ -7,6 +7,11 @@
 
 namespace qm::tools {
 
+using json::dumpLine;
+using json::Json;
+using json::number;
+using json::toJson;
+
 namespace et = platform::event_type;
 namespace field = platform::event_field;
 

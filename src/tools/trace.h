@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "engine/scroll_controller.h"
+#include "platform/json/json_values.h"
 #include "platform/sim/observer.h"
 #include "platform/sim/sim_run_loop.h"
-#include "tools/json_values.h"
 
 namespace qm::tools {
 
@@ -19,7 +19,7 @@ public:
     Trace(std::ostream& out, const sim::SimRunLoop& clock) : out_(out), clock_(clock) {}
 
     // Also hands every record to listener, as the demo does to tell its story.
-    void setListener(std::function<void(const Json&)> listener) { listener_ = std::move(listener); }
+    void setListener(std::function<void(const json::Json&)> listener) { listener_ = std::move(listener); }
     // Whether a record could not be written: nothing after it reaches the reader.
     bool failed() const { return out_.fail(); }
 
@@ -49,11 +49,11 @@ public:
     void enabledChanged(bool enabled) override;
 
 private:
-    void record(const char* key, Json value);
+    void record(const char* key, json::Json value);
 
     std::ostream& out_;
     const sim::SimRunLoop& clock_;
-    std::function<void(const Json&)> listener_;
+    std::function<void(const json::Json&)> listener_;
     int onboardingStep_ = -1;  // the step last reported; -1 while no window shows
 };
 

@@ -62,7 +62,7 @@ TEST(Launch, LaterLaunchWithoutPermissionShowsTheAlertBeforeTheMenuIsRefreshed) 
     run.then(kOnboarded + line(0, R"("frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501})") +
              kLaunch + line(1, R"("answerAlert": "second")") + line(1, R"("menu": "open")"));
 
-    const auto shipped = sim::parseStringsTable(tools::shippedStrings()).entries;
+    const auto shipped = strings::parseStringsTable(tools::shippedStrings()).entries;
     const Json expected = {
         {"message", shipped.at("ax.title")},
         {"info", shipped.at("ax.body")},

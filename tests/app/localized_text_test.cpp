@@ -61,7 +61,7 @@ const std::vector<std::string> kProgramKeys = {"menu.enabled",
 
 TEST(ShippedStrings, ParseCleanlyAndHoldEveryKeyTheProgramUses) {
     std::ostringstream err;
-    const sim::StringsTable table = tools::loadStrings("", err).value();
+    const strings::StringsTable table = tools::loadStrings("", err).value();
     EXPECT_EQ(err.str(), "");
     for (const auto& key : kProgramKeys) {
         ASSERT_TRUE(table.entries.contains(key)) << key;
@@ -104,7 +104,7 @@ TEST(Texts, WithoutAStringsTableEveryTextShowsItsKey) {
 
 TEST(Texts, WithTheShippedTableNoTextShowsItsKey) {
     AppRun run;
-    const auto shipped = sim::parseStringsTable(tools::shippedStrings()).entries;
+    const auto shipped = strings::parseStringsTable(tools::shippedStrings()).entries;
     for (const auto& [key, text] : shownTexts(run)) {
         if (key == "menu.disableForApp")
             EXPECT_EQ(text, formatWithString(shipped.at(key), "Quillmere"));

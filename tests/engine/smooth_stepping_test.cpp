@@ -100,7 +100,7 @@ std::vector<std::string> timeline(const ScenarioRun& run, const std::set<std::st
     for (const Json& record : run.records())
         for (const auto& key : keys)
             if (record.contains(key))
-                lines.push_back(tools::dumpLine(record["t"]) + " " + key + " " + tools::dumpLine(record[key]));
+                lines.push_back(json::dumpLine(record["t"]) + " " + key + " " + json::dumpLine(record[key]));
     return lines;
 }
 

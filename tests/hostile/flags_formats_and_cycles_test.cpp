@@ -36,7 +36,7 @@ TEST(StoredFlags, TheOnboardingFlagReadsAsTheSystemReadsABoolean) {
 // A translation and an application name full of format sequences: the name
 // goes in once, where the placeholder is, and nothing else is read as a format.
 TEST(HostileTexts, StrayFormatSequencesInTextsAndNamesAreShownAsTheyAre) {
-    sim::StringsTable strings = sim::parseStringsTable(R"("menu.disableForApp" = "%d%% off: %s %@ %@ %n";)");
+    strings::StringsTable strings = strings::parseStringsTable(R"("menu.disableForApp" = "%d%% off: %s %@ %@ %n";)");
     ScenarioRun run;
     run.world().bundle().setStrings(std::move(strings));
     run.then(line(0, R"("trusted": true)") + laterLaunch() +

@@ -7,10 +7,10 @@
 
 #include <unistd.h>
 
-#include "platform/sim/strings_table.h"
+#include "platform/strings/strings_table.h"
 #include "tools/strings_loading.h"
 
-namespace qm::sim {
+namespace qm::strings {
 namespace {
 
 using Entries = std::map<std::string, std::string, std::less<>>;
@@ -261,4 +261,4 @@ TEST_F(StringsFile, AnEmptyFileIsAnEmptyTableAndAPathThatCannotBeReadIsNoTable) 
 }
 
 }  // namespace
-}  // namespace qm::sim
+}  // namespace qm::strings

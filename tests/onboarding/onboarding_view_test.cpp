@@ -18,7 +18,7 @@ using v::Node;
 
 // The onboarding view in a host, with counters on its two requests.
 struct Page {
-    explicit Page(sim::StringsTable strings = sim::parseStringsTable(tools::shippedStrings()),
+    explicit Page(strings::StringsTable strings = strings::parseStringsTable(tools::shippedStrings()),
                   platform::AccessGate gate = platform::AccessGate::processPermission) {
         bundle.setStrings(std::move(strings));
         host = std::make_unique<v::ViewHost>(std::make_unique<OnboardingView>(
@@ -133,7 +133,7 @@ void checkNothingIsCut(Page& page) {
 // every text gets the whole height it needs at the width it is given, on
 // either kind of access page.
 TEST(OnboardingView, LongTextsWrapAndAreNeverCut) {
-    sim::StringsTable strings = sim::parseStringsTable(tools::shippedStrings());
+    strings::StringsTable strings = strings::parseStringsTable(tools::shippedStrings());
     for (auto& [key, text] : strings.entries) {
         std::string longer;
         for (int i = 0; i < 6; ++i) longer += text + " ";

@@ -13,7 +13,7 @@ std::string firstLaunch() {
 std::vector<std::string> onboardingTimeline(const ScenarioRun& run) {
     std::vector<std::string> found;
     for (const Json& record : run.records("onboarding"))
-        found.push_back(tools::dumpLine(record["t"]) + " " + tools::dumpLine(record["onboarding"]));
+        found.push_back(json::dumpLine(record["t"]) + " " + json::dumpLine(record["onboarding"]));
     return found;
 }
 

@@ -48,7 +48,7 @@ std::vector<std::string> exclusionRows(ScenarioRun& run) {
 std::vector<std::string> written(const ScenarioRun& run) {
     std::vector<std::string> lines;
     for (const Json& value : run.values("defaults"))
-        lines.push_back(value["key"].get<std::string>() + " = " + tools::dumpLine(value["value"]));
+        lines.push_back(value["key"].get<std::string>() + " = " + json::dumpLine(value["value"]));
     return lines;
 }
 

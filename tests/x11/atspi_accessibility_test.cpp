@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/x11/atspi_accessibility.h"
+#include "platform/atspi/atspi_accessibility.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -130,7 +130,7 @@ struct Engine {
 };
 
 TEST(LinksThroughAtspi, AMiddleClickOnEitherKindOfGtkLinkKeepsItsMeaningAndOnPlainTextScrolls) {
-    x11::AtspiAccessibility accessibility;
+    atspi::AtspiAccessibility accessibility;
     LinkClient client;
     ASSERT_TRUE(registered(accessibility, client));
     Engine engine(accessibility);
@@ -148,7 +148,7 @@ TEST(LinksThroughAtspi, AMiddleClickOnEitherKindOfGtkLinkKeepsItsMeaningAndOnPla
 }
 
 TEST(LinksThroughAtspi, ElementsLeadUpToTheirApplicationAndReadNothingElse) {
-    x11::AtspiAccessibility accessibility;
+    atspi::AtspiAccessibility accessibility;
     LinkClient client;
     ASSERT_TRUE(registered(accessibility, client));
 
@@ -214,7 +214,7 @@ TEST(LinksThroughAtspi, UnderAWindowManagerTheFramedApplicationIsAsked) {
     ASSERT_TRUE(waitUntil([&] { return managed(x, probe); }));
     XDestroyWindow(x, probe);
     XSync(x, False);
-    x11::AtspiAccessibility accessibility;
+    atspi::AtspiAccessibility accessibility;
     LinkClient client;
     ASSERT_TRUE(registered(accessibility, client));
 
@@ -238,7 +238,7 @@ TEST(LinksThroughAtspi, UnderAWindowManagerTheFramedApplicationIsAsked) {
 }
 
 TEST(LinksThroughAtspi, AClientThatStopsAnsweringGetsNoAnswerInsteadOfHoldingThePress) {
-    x11::AtspiAccessibility accessibility;
+    atspi::AtspiAccessibility accessibility;
     LinkClient client;
     ASSERT_TRUE(registered(accessibility, client));
 
@@ -259,8 +259,8 @@ TEST(LinksThroughAtspi, AQuestionEndsOnceItsBudgetIsSpentHoweverWellTheClientAns
     // A clock that stands still for the question's start and its first call, and then has run the whole budget.
     const auto start = std::chrono::steady_clock::now();
     int looks = 0;
-    x11::AtspiAccessibility slowClock([&] { return ++looks <= 2 ? start : start + x11::AtspiBudget::total; });
-    x11::AtspiAccessibility accessibility;
+    atspi::AtspiAccessibility slowClock([&] { return ++looks <= 2 ? start : start + atspi::AtspiBudget::total; });
+    atspi::AtspiAccessibility accessibility;
     LinkClient client;
     ASSERT_TRUE(registered(accessibility, client));
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/x11/gtk_alerts.h"
+#include "platform/gtk/gtk_alerts.h"
 
 #include <X11/keysym.h>
 #include <gtk/gtk.h>
@@ -45,7 +45,7 @@ struct AlertRun {
     platform::ModalResponse response = 0;
 
     AlertRun(const platform::AlertContent& alert, std::function<void(GtkWidget* dialog)> user) {
-        x11::GtkAlerts alerts([this](RunLoopMode mode) { modes.push_back(mode); });
+        gtk::GtkAlerts alerts([this](RunLoopMode mode) { modes.push_back(mode); });
         this->user = std::move(user);
         const guint poll = g_timeout_add(10, &AlertRun::look, this);
         response = alerts.runModal(alert);

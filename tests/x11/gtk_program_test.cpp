@@ -3,12 +3,12 @@
 #include <X11/keysym.h>
 
 #include "app/app_delegate.h"
-#include "platform/sim/strings_table.h"
+#include "platform/atspi/atspi_accessibility.h"
+#include "platform/gtk/gtk_alerts.h"
+#include "platform/gtk/gtk_status_bar.h"
+#include "platform/gtk/gtk_view_window.h"
 #include "platform/sim/world.h"
-#include "platform/x11/atspi_accessibility.h"
-#include "platform/x11/gtk_alerts.h"
-#include "platform/x11/gtk_status_bar.h"
-#include "platform/x11/gtk_view_window.h"
+#include "platform/strings/strings_table.h"
 #include "tools/strings_loading.h"
 #include "x11/gtk_desktop.h"
 #include "x11/gtk_tray_host.h"
@@ -32,7 +32,7 @@ public:
     }
     std::unique_ptr<platform::Window> windowWithRootView(std::unique_ptr<platform::views::View> root) override {
         auto window = views_.windowWithRootView(std::move(root));
-        last_ = static_cast<x11::GtkViewWindow*>(window.get());
+        last_ = static_cast<gtk::GtkViewWindow*>(window.get());
         gtkWindow_ = last_->gtkWindow();
         g_object_add_weak_pointer(G_OBJECT(gtkWindow_), reinterpret_cast<gpointer*>(&gtkWindow_));
         ++made;
@@ -40,13 +40,13 @@ public:
     }
 
     // The last view window, while it exists.
-    x11::GtkViewWindow* window() const { return gtkWindow_ ? last_ : nullptr; }
+    gtk::GtkViewWindow* window() const { return gtkWindow_ ? last_ : nullptr; }
     int made = 0;
 
 private:
     platform::WindowServer& rest_;
-    x11::GtkViewWindows views_;
-    x11::GtkViewWindow* last_ = nullptr;
+    gtk::GtkViewWindows views_;
+    gtk::GtkViewWindow* last_ = nullptr;
     GtkWindow* gtkWindow_ = nullptr;
 };
 
@@ -64,7 +64,7 @@ struct LinuxProgram {
     LinuxProgram() {
         world.setObserver(&opened);
         world.setTrusted(true);
-        world.bundle().setStrings(sim::parseStringsTable(tools::shippedStrings()));
+        world.bundle().setStrings(strings::parseStringsTable(tools::shippedStrings()));
         delegate = std::make_unique<AppDelegate>(platform);
         delegate->applicationDidFinishLaunching();
     }
@@ -73,10 +73,10 @@ struct LinuxProgram {
     OpenedURLs opened;
     sim::World world;
     const platform::Platform& simulated = world.platform();
-    x11::GtkStatusBar statusBar{QM_RESOURCES};
-    x11::GtkAlerts alerts{[](platform::RunLoopMode) {}};
+    gtk::GtkStatusBar statusBar{QM_RESOURCES};
+    gtk::GtkAlerts alerts{[](platform::RunLoopMode) {}};
     ViewWindowServer windows{simulated.windowServer};
-    x11::AtspiAccessibility accessibility;
+    atspi::AtspiAccessibility accessibility;
     const platform::Platform platform{simulated.events,      simulated.runLoop,   simulated.windowList,
                                       accessibility,         simulated.workspace, simulated.process,
                                       simulated.defaults,    simulated.screens,   windows,
@@ -122,7 +122,7 @@ TEST(ProgramOnALinuxDesktop, FirstLaunchOnboardsSwitchesAccessibilitySupportOnAn
 
     // The onboarding, at its first step.
     ASSERT_TRUE(waitUntil([&] { return windows.window() && isViewable(windows.window()->gtkWindow()); }));
-    x11::GtkViewWindow& onboarding = *windows.window();
+    gtk::GtkViewWindow& onboarding = *windows.window();
     EXPECT_STREQ(gtk_window_get_title(onboarding.gtkWindow()), "Welcome to Quillmere");
     const auto page = screenRectOf(gtk_bin_get_child(GTK_BIN(onboarding.gtkWindow())));
     ASSERT_TRUE(page);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/x11/gtk_status_bar.h"
+#include "platform/gtk/gtk_status_bar.h"
 
 #include <X11/Xatom.h>
 #include <cairo.h>
@@ -62,13 +62,13 @@ struct StatusItem {
     // AppIndicator lets go of the menu a little after the item goes; until
     // then it may still call on it.
     ~StatusItem() {
-        GtkWidget* widget = static_cast<x11::GtkTrayMenuItem*>(quit)->widget();
+        GtkWidget* widget = static_cast<gtk::GtkTrayMenuItem*>(quit)->widget();
         g_object_add_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(&widget));
         item.reset();
         EXPECT_TRUE(waitUntil([&] { return widget == nullptr; })) << "the menu outlives its status item";
     }
 
-    x11::GtkStatusBar bar{QM_RESOURCES};
+    gtk::GtkStatusBar bar{QM_RESOURCES};
     std::unique_ptr<platform::StatusItem> item;
     MenuItem* enable;
     MenuItem* exclude;
@@ -202,11 +202,11 @@ TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenIte
 
     GtkWidget* quit = nullptr;
     ASSERT_TRUE(waitUntil([&] {
-        quit = static_cast<x11::GtkTrayMenuItem*>(status->quit)->widget();
+        quit = static_cast<gtk::GtkTrayMenuItem*>(status->quit)->widget();
         return isViewable(quit);
     }));
     EXPECT_EQ(program.refreshes, before + 1);
-    EXPECT_EQ(gtk_menu_item_get_label(GTK_MENU_ITEM(static_cast<x11::GtkTrayMenuItem*>(status->exclude)->widget())),
+    EXPECT_EQ(gtk_menu_item_get_label(GTK_MENU_ITEM(static_cast<gtk::GtkTrayMenuItem*>(status->exclude)->widget())),
               std::string("Disable in Editor"));
 
     const auto item = screenRectOf(quit);

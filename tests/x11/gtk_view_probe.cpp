@@ -9,13 +9,13 @@ namespace qm::x11test {
 
 namespace {
 
-GtkWidget* pageOf(const x11::GtkViewWindow& window) {
+GtkWidget* pageOf(const gtk::GtkViewWindow& window) {
     return gtk_bin_get_child(GTK_BIN(window.gtkWindow()));
 }
 
 }  // namespace
 
-std::optional<Box> nodeOnScreen(const x11::GtkViewWindow& window, const std::string& identifier) {
+std::optional<Box> nodeOnScreen(const gtk::GtkViewWindow& window, const std::string& identifier) {
     GtkWidget* page = pageOf(window);
     const auto origin = screenRectOf(page);
     if (!origin) return std::nullopt;
@@ -31,7 +31,7 @@ std::optional<Box> nodeOnScreen(const x11::GtkViewWindow& window, const std::str
     return found;
 }
 
-std::vector<std::string> textsOf(const x11::GtkViewWindow& window) {
+std::vector<std::string> textsOf(const gtk::GtkViewWindow& window) {
     std::vector<std::string> texts;
     platform::views::walk(window.host().tree(), [&](const platform::views::Node& node) {
         if (!node.text.empty() && node.kind != platform::views::Node::Kind::image) texts.push_back(node.text);
@@ -39,13 +39,13 @@ std::vector<std::string> textsOf(const x11::GtkViewWindow& window) {
     return texts;
 }
 
-void clickNode(const x11::GtkViewWindow& window, const std::string& identifier) {
+void clickNode(const gtk::GtkViewWindow& window, const std::string& identifier) {
     const auto where = nodeOnScreen(window, identifier);
     ASSERT_TRUE(where) << identifier << " is not on the screen";
     gtkDesktop().click(where->centerX(), where->centerY(), 1);
 }
 
-std::optional<Box> menuItemOnScreen(const x11::GtkViewWindow& window, const std::string& title) {
+std::optional<Box> menuItemOnScreen(const gtk::GtkViewWindow& window, const std::string& title) {
     for (GList* menu = gtk_menu_get_for_attach_widget(pageOf(window)); menu; menu = menu->next) {
         GList* items = gtk_container_get_children(GTK_CONTAINER(menu->data));
         std::optional<Box> found;
@@ -59,7 +59,7 @@ std::optional<Box> menuItemOnScreen(const x11::GtkViewWindow& window, const std:
     return std::nullopt;
 }
 
-void typeInto(const x11::GtkViewWindow& window, unsigned long keysym, bool control) {
+void typeInto(const gtk::GtkViewWindow& window, unsigned long keysym, bool control) {
     const auto where = screenRectOf(pageOf(window));
     ASSERT_TRUE(where);
     // Without a window manager, the keyboard follows the pointer.

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/x11/gtk_view_window.h"
+#include "platform/gtk/gtk_view_window.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -39,7 +39,7 @@ private:
 
 struct CounterWindow {
     CounterWindow() {
-        window = x11::GtkViewWindows().windowWithRootView(std::make_unique<Counter>([this] { window.reset(); }));
+        window = gtk::GtkViewWindows().windowWithRootView(std::make_unique<Counter>([this] { window.reset(); }));
         window->setTitle("Counter");
         window->setStyleMask(platform::window_style::titled | platform::window_style::closable);
         window->setContentSize(300, 200);
@@ -47,7 +47,7 @@ struct CounterWindow {
         window->center();
         window->makeKeyAndOrderFront();
     }
-    x11::GtkViewWindow& gtk() const { return static_cast<x11::GtkViewWindow&>(*window); }
+    gtk::GtkViewWindow& gtk() const { return static_cast<gtk::GtkViewWindow&>(*window); }
     GtkWidget* widget() const { return GTK_WIDGET(gtk().gtkWindow()); }
     bool shown() const { return window && isViewable(widget()); }
     std::string count() const { return textsOf(gtk()).at(0); }
@@ -176,7 +176,7 @@ bool showsAccent(int x, int y) {
     return (pixel & 0xff) > 200 && (pixel >> 16 & 0xff) < 60;
 }
 
-double valueOf(const x11::GtkViewWindow& window, const std::string& identifier) {
+double valueOf(const gtk::GtkViewWindow& window, const std::string& identifier) {
     double value = -1;
     v::walk(window.host().tree(), [&](const v::Node& node) {
         if (node.identifier == identifier) value = node.value;
@@ -187,8 +187,8 @@ double valueOf(const x11::GtkViewWindow& window, const std::string& identifier) 
 TEST(ViewWindow, WorksSlidersTogglesPickersAndListRowsAsAUserDoes) {
     auto owned = std::make_unique<Settings>();
     Settings& view = *owned;
-    auto window = x11::GtkViewWindows().windowWithRootView(std::move(owned));
-    auto& gtk = static_cast<x11::GtkViewWindow&>(*window);
+    auto window = gtk::GtkViewWindows().windowWithRootView(std::move(owned));
+    auto& gtk = static_cast<gtk::GtkViewWindow&>(*window);
     window->setContentSize(320, 320);
     window->makeKeyAndOrderFront();
     ASSERT_TRUE(waitUntil([&] { return isViewable(gtk.gtkWindow()) && nodeOnScreen(gtk, "level"); }));

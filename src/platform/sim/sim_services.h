@@ -5,7 +5,7 @@
 
 #include "platform/services.h"
 #include "platform/sim/context.h"
-#include "platform/sim/strings_table.h"
+#include "platform/strings/strings_table.h"
 
 namespace qm::sim {
 
@@ -50,10 +50,10 @@ private:
 class SimBundle : public platform::Bundle {
 public:
     std::string localizedString(std::string_view key, std::string_view value) const override;
-    void setStrings(StringsTable table) { table_ = std::move(table); }
+    void setStrings(strings::StringsTable table) { table_ = std::move(table); }
 
 private:
-    StringsTable table_;
+    strings::StringsTable table_;
 };
 
 }  // namespace qm::sim

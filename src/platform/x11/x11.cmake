@@ -1,16 +1,18 @@
-# The X11 backend and the program built on it, build/quillmere, with the
-# strings table beside it. Included from src/CMakeLists.txt on Linux.
+# The X11 backend, the X server's part of the Linux desktop (grabs, events,
+# posting, the second pointer, windows, screens), and the program built on it
+# with the desktop services, GTK and AT-SPI: build/quillmere, with the strings
+# table beside it. Included from src/CMakeLists.txt on Linux.
 pkg_check_modules(X11_BACKEND REQUIRED IMPORTED_TARGET x11 xi xtst xfixes xext xrandr xres cairo-xlib glib-2.0
   gio-2.0 gtk+-3.0)
 
-file(GLOB x11_sources CONFIGURE_DEPENDS platform/x11/x11_*.cpp platform/x11/glib_*.cpp platform/x11/logind_*.cpp)
+file(GLOB x11_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/x11_*.cpp)
 add_library(quillmere_x11 STATIC ${x11_sources})
-target_link_libraries(quillmere_x11 PUBLIC quillmere_program quillmere_x11_gtk quillmere_cairo quillmere_strings_table quillmere_json
+target_link_libraries(quillmere_x11 PUBLIC quillmere_program quillmere_linux quillmere_gtk quillmere_atspi quillmere_cairo
   PkgConfig::X11_BACKEND)
 target_compile_definitions(quillmere_x11 PRIVATE G_LOG_DOMAIN="Quillmere")
 quillmere_warnings(quillmere_x11)
 
-add_executable(quillmere platform/x11/main.cpp)
+add_executable(quillmere ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(quillmere PRIVATE quillmere_x11)
 set_target_properties(quillmere PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 quillmere_warnings(quillmere)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/display_link.h"
-#include "platform/x11/glib_run_loop.h"
+#include "platform/linux/glib_run_loop.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_screens.h"
 
@@ -13,7 +13,7 @@ namespace qm::x11 {
 // missed. 60 Hz where the rate is unknown (Xvfb says 0).
 class X11DisplayLinks : public platform::DisplayLinks {
 public:
-    X11DisplayLinks(Connection& connection, X11Screens& screens, GLibRunLoop& runLoop)
+    X11DisplayLinks(Connection& connection, X11Screens& screens, desktop::GLibRunLoop& runLoop)
         : connection_(connection), screens_(screens), runLoop_(runLoop) {}
 
     std::unique_ptr<platform::DisplayLink> start(platform::Point onDisplay, platform::FrameCallback onFrame) override;
@@ -25,7 +25,7 @@ public:
 private:
     Connection& connection_;
     X11Screens& screens_;
-    GLibRunLoop& runLoop_;
+    desktop::GLibRunLoop& runLoop_;
 };
 
 }  // namespace qm::x11

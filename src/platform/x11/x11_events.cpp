@@ -47,7 +47,7 @@ struct X11EventServices::TapState {
     bool alive = true;
     bool needsEveryClick = false;
     bool noticeDue = false;
-    std::weak_ptr<SourceModes> source;
+    std::weak_ptr<desktop::SourceModes> source;
 };
 
 class X11EventServices::X11Tap : public platform::EventTap {
@@ -64,7 +64,7 @@ public:
     }
     bool isEnabled() const override { return state_->enabled; }
     std::unique_ptr<platform::RunLoopSource> createRunLoopSource(int /*order*/) override {
-        auto source = GLibRunLoop::makeSource();
+        auto source = desktop::GLibRunLoop::makeSource();
         state_->source = source->shared();
         return source;
     }
@@ -78,7 +78,7 @@ private:
     std::shared_ptr<TapState> state_;
 };
 
-X11EventServices::X11EventServices(Connection& connection, GLibRunLoop& runLoop, const X11Screens& screens,
+X11EventServices::X11EventServices(Connection& connection, desktop::GLibRunLoop& runLoop, const X11Screens& screens,
                                    Grabs& grabs, Posting& posting)
     : connection_(connection), runLoop_(runLoop), screens_(screens), grabs_(grabs), posting_(posting) {
     connection.addHandler(*this);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/events.h"
-#include "platform/x11/glib_run_loop.h"
+#include "platform/linux/glib_run_loop.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_event.h"
 #include "platform/x11/x11_grabs.h"
@@ -28,7 +28,7 @@ namespace qm::x11 {
 // ended a locked session would reach an application that never saw its press.
 class X11EventServices : public platform::EventServices, public EventHandler {
 public:
-    X11EventServices(Connection& connection, GLibRunLoop& runLoop, const X11Screens& screens, Grabs& grabs,
+    X11EventServices(Connection& connection, desktop::GLibRunLoop& runLoop, const X11Screens& screens, Grabs& grabs,
                      Posting& posting);
     ~X11EventServices() override;
     X11EventServices(const X11EventServices&) = delete;
@@ -65,7 +65,7 @@ private:
     void onKey(const XIDeviceEvent& event);
 
     Connection& connection_;
-    GLibRunLoop& runLoop_;
+    desktop::GLibRunLoop& runLoop_;
     const X11Screens& screens_;
     Grabs& grabs_;
     Posting& posting_;

@@ -1,5 +1,6 @@
 #include "platform/x11/x11_platform.h"
 
+#include "platform/linux/desktop_paths.h"
 #include "settings/settings.h"
 
 namespace qm::x11 {
@@ -7,7 +8,7 @@ namespace qm::x11 {
 namespace {
 
 // How far one wheel click scrolls in the user's applications, if they said so.
-int pixelsPerClick(const X11UserDefaults& defaults, platform::SystemLog& log) {
+int pixelsPerClick(const desktop::JsonDefaultsFile& defaults, platform::SystemLog& log) {
     constexpr int64_t most = 1000;
     const platform::Value* stored = defaults.value("pixelsPerClick");
     if (!stored) return WheelClicks::defaultPixelsPerClick;
@@ -22,7 +23,7 @@ int pixelsPerClick(const X11UserDefaults& defaults, platform::SystemLog& log) {
 
 X11Platform::X11Platform()
     : screens_(connection_),
-      defaults_(X11UserDefaults::standardFile(), [this](const std::string& line) { systemLog_.log(line); }),
+      defaults_(desktop::JsonDefaultsFile::standardFile(), [this](const std::string& line) { systemLog_.log(line); }),
       secondPointer_(connection_),
       posting_(secondPointer_, screens_, pixelsPerClick(defaults_, systemLog_)),
       grabs_(connection_, xButton(Settings::read(defaults_).triggerButton), systemLog_),
@@ -34,10 +35,10 @@ X11Platform::X11Platform()
                     [this](std::unique_ptr<platform::views::View> root) {
                         return viewWindows_.windowWithRootView(std::move(root));
                     }),
-      statusBar_(executablePath().parent_path().string()),
+      statusBar_(desktop::executablePath().parent_path().string()),
       alerts_([this](platform::RunLoopMode mode) { runLoop_.setMode(mode); }),
-      loginItems_(X11LoginItems::standardEntry(), executablePath()),
-      bundle_(X11Bundle::shippedTable(), systemLog_),
+      loginItems_(desktop::XdgAutostart::standardEntry(), desktop::executablePath()),
+      bundle_(desktop::StringsTableBundle::shippedTable(), systemLog_),
       notifications_(systemLog_),
       displayLinks_(connection_, screens_, runLoop_),
       platform_{.events = events_,

@@ -1,25 +1,27 @@
 #pragma once
 
+#include "platform/atspi/atspi_accessibility.h"
+#include "platform/gtk/gtk_alerts.h"
+#include "platform/gtk/gtk_status_bar.h"
+#include "platform/gtk/gtk_view_window.h"
+#include "platform/linux/glib_application.h"
+#include "platform/linux/glib_main_queue.h"
+#include "platform/linux/glib_run_loop.h"
+#include "platform/linux/json_defaults_file.h"
+#include "platform/linux/logind_notifications.h"
+#include "platform/linux/no_updater.h"
+#include "platform/linux/standard_error_log.h"
+#include "platform/linux/strings_table_bundle.h"
+#include "platform/linux/xdg_autostart.h"
 #include "platform/platform.h"
-#include "platform/x11/atspi_accessibility.h"
-#include "platform/x11/glib_main_queue.h"
-#include "platform/x11/glib_run_loop.h"
-#include "platform/x11/gtk_alerts.h"
-#include "platform/x11/gtk_status_bar.h"
-#include "platform/x11/gtk_view_window.h"
-#include "platform/x11/logind_notifications.h"
-#include "platform/x11/x11_application.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_connection_source.h"
 #include "platform/x11/x11_display_links.h"
 #include "platform/x11/x11_events.h"
 #include "platform/x11/x11_grabs.h"
-#include "platform/x11/x11_login_items.h"
 #include "platform/x11/x11_posting.h"
 #include "platform/x11/x11_screens.h"
 #include "platform/x11/x11_second_pointer.h"
-#include "platform/x11/x11_services.h"
-#include "platform/x11/x11_user_defaults.h"
 #include "platform/x11/x11_window_list.h"
 #include "platform/x11/x11_windows.h"
 #include "platform/x11/x11_workspace.h"
@@ -40,11 +42,11 @@ public:
 private:
     void followTriggerSetting();
 
-    X11SystemLog systemLog_;
+    desktop::StandardErrorLog systemLog_;
     Connection connection_;
-    GLibRunLoop runLoop_;
+    desktop::GLibRunLoop runLoop_;
     X11Screens screens_;
-    X11UserDefaults defaults_;
+    desktop::JsonDefaultsFile defaults_;
     SecondPointer secondPointer_;
     Posting posting_;
     Grabs grabs_;
@@ -52,17 +54,17 @@ private:
     ConnectionSource connectionSource_;
     X11WindowList windowList_;
     X11Workspace workspace_;
-    GtkViewWindows viewWindows_;
+    gtk::GtkViewWindows viewWindows_;
     X11WindowServer windowServer_;
-    X11Application application_;
-    GtkStatusBar statusBar_;
-    GtkAlerts alerts_;
-    AtspiAccessibility accessibility_;
-    X11LoginItems loginItems_;
-    X11Updater updater_;
-    X11Bundle bundle_;
-    GLibMainQueue mainQueue_;
-    LogindNotifications notifications_;
+    desktop::GLibApplication application_;
+    gtk::GtkStatusBar statusBar_;
+    gtk::GtkAlerts alerts_;
+    atspi::AtspiAccessibility accessibility_;
+    desktop::XdgAutostart loginItems_;
+    desktop::NoUpdater updater_;
+    desktop::StringsTableBundle bundle_;
+    desktop::GLibMainQueue mainQueue_;
+    desktop::LogindNotifications notifications_;
     X11DisplayLinks displayLinks_;
     platform::Platform platform_;
 };

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gtk/gtk_active_window_watch.h"
+#include "platform/gtk/gtk_object.h"
+#include "platform/menus.h"
+
+namespace qm::gtk {
+
+// A key equivalent as GTK shows and handles it: the macOS Command key is
+// Control here, and an upper-case letter adds Shift.
+struct Accelerator {
+    guint key = 0;
+    GdkModifierType modifiers = static_cast<GdkModifierType>(0);
+    static std::optional<Accelerator> fromKeyEquivalent(const std::string& keyEquivalent);
+};
+
+// One item of the status menu. It is a plain item until it is first given a
+// state, and from then on a check item, so that only the items that carry a
+// state show a check box.
+class GtkTrayMenuItem : public platform::MenuItem {
+public:
+    GtkTrayMenuItem(GtkMenuShell* menu, GtkAccelGroup* accelerators, std::string title, std::string action,
+                    std::optional<Accelerator> accelerator);
+    ~GtkTrayMenuItem() override;
+    GtkTrayMenuItem(const GtkTrayMenuItem&) = delete;
+    GtkTrayMenuItem& operator=(const GtkTrayMenuItem&) = delete;
+
+    void setTitle(const std::string& title) override;
+    void setTarget(platform::ActionTarget* target) override { target_ = target; }
+    void setState(platform::ControlState state) override;
+    void setEnabled(bool enabled) override;
+
+    GtkWidget* widget() const { return widget_; }
+
+private:
+    static void activated(GtkMenuItem* widget, gpointer self);
+    GtkWidget* makeWidget(bool checkable);
+    void showState();
+
+    GtkMenuShell* menu_;
+    GtkAccelGroup* accelerators_;
+    std::string title_;
+    std::string action_;
+    std::optional<Accelerator> accelerator_;
+    platform::ActionTarget* target_ = nullptr;
+    std::optional<platform::ControlState> state_;
+    bool enabled_ = true;
+    GtkWidget* widget_;  // owned by the menu; a reference of ours keeps it while we use it
+};
+
+// The status item's menu, a GTK menu that AppIndicator shows in the tray or
+// exports over D-Bus. Hosts that show the exported menu never say when they
+// open it, so the delegate is told both when GTK shows the menu and when the
+// active window changes, which is when what the items show goes stale.
+class GtkTrayMenu : public platform::Menu {
+public:
+    GtkTrayMenu();
+    ~GtkTrayMenu() override;
+    GtkTrayMenu(const GtkTrayMenu&) = delete;
+    GtkTrayMenu& operator=(const GtkTrayMenu&) = delete;
+
+    platform::MenuItem& addItem(const std::string& title, const std::string& action,
+                                const std::string& keyEquivalent) override;
+    void addSeparator() override;
+    void setDelegate(platform::MenuDelegate* delegate) override;
+    // GTK never enables items by itself: the flags the program sets hold.
+    void setAutoenablesItems(bool) override {}
+
+    GtkMenu* gtkMenu() const { return GTK_MENU(menu_.get()); }
+
+private:
+    static void shown(GtkWidget* menu, gpointer self);
+    void willOpen();
+
+    // The items' accelerator labels use the group until the menu is gone.
+    GObjectPtr<GtkAccelGroup> accelerators_;
+    OwnedWidget menu_;
+    std::vector<std::unique_ptr<GtkTrayMenuItem>> items_;
+    platform::MenuDelegate* delegate_ = nullptr;
+    std::unique_ptr<GtkActiveWindowWatch> activeWindow_;
+};
+
+}  // namespace qm::gtk
