@@ -13,7 +13,12 @@ add_executable(Quillmere MACOSX_BUNDLE ${macos_sources} ${bundle_resources})
 target_compile_options(Quillmere PRIVATE -fobjc-arc -fblocks)
 target_link_libraries(Quillmere PRIVATE quillmere_program
   "-framework AppKit" "-framework Foundation" "-framework CoreFoundation" "-framework CoreGraphics"
-  "-framework ApplicationServices" "-framework ServiceManagement" "-framework CoreVideo")
+  "-framework ApplicationServices" "-framework CoreVideo")
+# The executable loads only the libraries it binds to, as the cross-check's
+# does; ServiceManagement stays all the same, since SMAppService is looked up
+# by name.
+target_link_options(Quillmere PRIVATE "LINKER:-dead_strip,-dead_strip_dylibs"
+  "LINKER:-needed_framework,ServiceManagement")
 quillmere_warnings(Quillmere)
 set_source_files_properties(${resources}/en.lproj/Localizable.strings PROPERTIES
   MACOSX_PACKAGE_LOCATION Resources/en.lproj)
