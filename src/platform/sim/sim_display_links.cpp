@@ -33,7 +33,7 @@ class SimDisplayLinks::Link : public platform::DisplayLink {
 public:
     Link(SimDisplayLinks& owner, platform::FrameCallback onFrame)
         : counted_(owner.context_.ledger, Ledger::displayLink),
-          state_(std::make_shared<LinkState>(owner, std::move(onFrame), nullptr)) {
+          state_(std::make_shared<LinkState>(LinkState{owner, std::move(onFrame), nullptr})) {
         owner.context_.observer->displayLinkStarted();
         scheduleFrame(state_);
     }
