@@ -11,7 +11,7 @@
 #include "x11/desktop.h"
 
 // The programs a scenario runs on its desktop: a GTK client that logs what it
-// receives, and build/quillmere.
+// receives, and build/quillmere, or the program $QUILLMERE_EXECUTABLE names.
 namespace qm::x11test {
 
 // The GTK client and its log.
@@ -35,7 +35,7 @@ private:
     Window window_ = 0;
 };
 
-// build/quillmere on the desktop, with its own settings directory.
+// The program on the desktop, with its own settings directory.
 class Program {
 public:
     // Starts it with these stored settings; a later launch by default.
