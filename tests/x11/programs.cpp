@@ -51,12 +51,12 @@ std::string executable() {
 
 }  // namespace
 
-Program::Program(Desktop& desktop, const std::string& defaults)
+Program::Program(Desktop& desktop, const std::string& defaults, Bus bus)
     : desktop_(desktop), config_(desktop.dir() / "config"), errorFile_(desktop.dir() / "quillmere.errors") {
     fs::create_directories(config_ / "quillmere");
     std::ofstream(defaultsFile()) << defaults;
-    // A desktop session always has its bus, which the tray item and AT-SPI use.
-    desktop.startSessionBus();
+    // The tray item and AT-SPI use the bus.
+    if (bus == Bus::session) desktop.startSessionBus();
     process_.emplace(std::vector<std::string>{executable()},
                      desktop.environment({"XDG_CONFIG_HOME=" + config_.string(), "G_MESSAGES_DEBUG=Quillmere"}),
                      desktop.dir() / "quillmere.out", errorFile_);

@@ -35,11 +35,15 @@ private:
     Window window_ = 0;
 };
 
+// Whether the program finds the session's bus, as a desktop session always has it.
+enum class Bus { session, none };
+
 // The program on the desktop, with its own settings directory.
 class Program {
 public:
     // Starts it with these stored settings; a later launch by default.
-    explicit Program(Desktop& desktop, const std::string& defaults = R"({"didShowOnboarding": true})");
+    explicit Program(Desktop& desktop, const std::string& defaults = R"({"didShowOnboarding": true})",
+                     Bus bus = Bus::session);
 
     // Waits until a middle click over the client starts a session.
     void waitUntilIntercepting(Client& client);
