@@ -51,12 +51,13 @@ std::string executable() {
 
 }  // namespace
 
-Program::Program(Desktop& desktop, const std::string& defaults, Bus bus)
+Program::Program(Desktop& desktop, const std::string& defaults, Session session)
     : desktop_(desktop), config_(desktop.dir() / "config"), errorFile_(desktop.dir() / "quillmere.errors") {
     fs::create_directories(config_ / "quillmere");
     std::ofstream(defaultsFile()) << defaults;
-    // The tray item and AT-SPI use the bus.
-    if (bus == Bus::session) desktop.startSessionBus();
+    // The tray item and AT-SPI use the bus; without a tray, the settings window stands in for the tray menu.
+    if (session != Session::bare) desktop.startSessionBus();
+    if (session == Session::busAndTray) desktop.startTray();
     process_.emplace(std::vector<std::string>{executable()},
                      desktop.environment({"XDG_CONFIG_HOME=" + config_.string(), "G_MESSAGES_DEBUG=Quillmere"}),
                      desktop.dir() / "quillmere.out", errorFile_);

@@ -35,15 +35,16 @@ private:
     Window window_ = 0;
 };
 
-// Whether the program finds the session's bus, as a desktop session always has it.
-enum class Bus { session, none };
+// What the desktop offers the program besides the X server: the session's bus
+// and a tray, as a desktop session does, or less.
+enum class Session { busAndTray, busOnly, bare };
 
 // The program on the desktop, with its own settings directory.
 class Program {
 public:
     // Starts it with these stored settings; a later launch by default.
     explicit Program(Desktop& desktop, const std::string& defaults = R"({"didShowOnboarding": true})",
-                     Bus bus = Bus::session);
+                     Session session = Session::busAndTray);
 
     // Waits until a middle click over the client starts a session.
     void waitUntilIntercepting(Client& client);

@@ -133,7 +133,7 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     EXPECT_EQ(client.count("orphan "), 0u);
 }
 
-class WithoutATray : public testing::TestWithParam<Bus> {};
+class WithoutATray : public testing::TestWithParam<Session> {};
 
 // With nowhere to show its item, the program says so once and opens its
 // settings, and its item shows up in the tray that appears later; neither GTK
@@ -145,9 +145,7 @@ TEST_P(WithoutATray, TheSettingsWindowStandsInUntilATrayAppears) {
     EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere Settings"); })) << program.errors();
     EXPECT_EQ(program.messages("nothing on this desktop shows tray items"), 1u) << program.errors();
 
-    Child tray = desktop.run({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
-                              "--SetDockType", "false", "--SetPartialStrut", "false"},
-                             "trayer");
+    desktop.startTray();
     EXPECT_TRUE(waitFor([&] { return inTheTray(desktop.x(), DefaultRootWindow(desktop.x())); })) << program.errors();
     EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
     EXPECT_EQ(program.messages("nothing on this desktop shows tray items"), 1u) << program.errors();
@@ -155,9 +153,9 @@ TEST_P(WithoutATray, TheSettingsWindowStandsInUntilATrayAppears) {
         EXPECT_EQ(program.errors().find(complaint), std::string::npos) << program.errors();
 }
 
-INSTANTIATE_TEST_SUITE_P(Tray, WithoutATray, testing::Values(Bus::session, Bus::none),
-                         [](const testing::TestParamInfo<Bus>& info) {
-                             return info.param == Bus::session ? "WithTheSessionBus" : "WithoutABus";
+INSTANTIATE_TEST_SUITE_P(Tray, WithoutATray, testing::Values(Session::busOnly, Session::bare),
+                         [](const testing::TestParamInfo<Session>& info) {
+                             return info.param == Session::busOnly ? "WithTheSessionBus" : "WithoutABus";
                          });
 
 }  // namespace
