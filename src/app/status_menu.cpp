@@ -54,6 +54,8 @@ void AppDelegate::setupStatusItem() {
     menu->addItem(text("menu.quit"), "quit", "q").setTarget(this);
 
     item->setMenu(std::move(menu));
+    // Without the item, the settings window is the way in, and out.
+    item->setOnUnseen([this] { showSettings(); });
     statusItem_ = std::move(item);
 }
 

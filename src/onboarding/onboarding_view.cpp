@@ -49,7 +49,7 @@ std::string OnboardingView::text(std::string_view key) const {
 
 std::string OnboardingView::title(int step) const {
     if (step == 0) return text("onb.step1.title");
-    if (step == 1) return text(accessTexts(gate_).title);
+    if (step == 1) return text(accessTexts(access_.accessGate()).title);
     return text("onb.step3.title");
 }
 
@@ -81,14 +81,22 @@ v::Node OnboardingView::stepBody(int step) const {
                               .fixedSize(false, true)});
     if (step == 1)
         return v::VStack(HorizontalAlignment::leading, 16,
-                         {v::Text(text(accessTexts(gate_).body)).fixedSize(false, true),
-                          v::Button(text(accessTexts(gate_).button), openSettings_)
+                         {v::Text(text(accessTexts(access_.accessGate()).body)).fixedSize(false, true),
+                          v::Button(accessButtonTitle(), openSettings_)
                               .controlSize(v::ControlSize::large)
                               .identified("openSettings")});
     return v::VStack(
         HorizontalAlignment::leading, 12,
         {bullet("cursorarrow.click", text("onb.step3.line1")), bullet("hand.raised.fill", text("onb.step3.line2")),
          bullet("shift.fill", text("onb.step3.line3"))});
+}
+
+// Once the desktop's support is on, the button says so.
+std::string OnboardingView::accessButtonTitle() const {
+    const platform::AccessGate gate = access_.accessGate();
+    if (gate == platform::AccessGate::desktopSupport && access_.desktopSupportIsOn())
+        return text("onb.step2.desktop.on");
+    return text(accessTexts(gate).button);
 }
 
 v::Node OnboardingView::pageIndicator(int step) const {

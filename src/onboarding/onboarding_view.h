@@ -13,17 +13,18 @@ namespace qm {
 // The onboarding's three pages: what Quillmere does, the access it needs, and
 // how to use it. Its one piece of state is the step shown. The access page
 // follows the gate: a permission granted in the system's settings, or the
-// desktop's accessibility support, which its button switches on.
+// desktop's accessibility support, which its button switches on and then
+// says is on.
 class OnboardingView : public platform::views::View {
 public:
     OnboardingView(const platform::Bundle& bundle, std::function<void()> openSettings, std::function<void()> finish,
-                   int step, int lastStep, platform::AccessGate gate)
+                   int step, int lastStep, const platform::Accessibility& access)
         : bundle_(bundle),
           openSettings_(std::move(openSettings)),
           finish_(std::move(finish)),
           initialStep_(step),
           lastStep_(lastStep),
-          gate_(gate) {}
+          access_(access) {}
 
     platform::views::Node body(platform::views::StateStore& state) override;
 
@@ -37,6 +38,7 @@ private:
     Node stepIcon(const std::string& name) const;
     Node bullet(const std::string& symbol, const std::string& text) const;
     Node pageIndicator(int step) const;
+    std::string accessButtonTitle() const;
     Node navigationBar(platform::views::StateStore& state, int step) const;
 
     const platform::Bundle& bundle_;
@@ -44,7 +46,7 @@ private:
     std::function<void()> finish_;
     int initialStep_;
     int lastStep_;
-    platform::AccessGate gate_;
+    const platform::Accessibility& access_;
 };
 
 }  // namespace qm

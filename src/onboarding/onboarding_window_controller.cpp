@@ -27,7 +27,7 @@ void OnboardingWindowController::show() {
         [this] {
             if (onOpenSettings) onOpenSettings();
         },
-        [this] { close(); }, 0, lastStep, platform_.accessibility.accessGate());
+        [this] { close(); }, 0, lastStep, platform_.accessibility);
     auto window = platform_.windowServer.windowWithRootView(std::move(view));
     window->setTitle(localizedText(platform_.bundle, "onb.window.title"));
     window->setStyleMask(platform::window_style::titled | platform::window_style::closable);

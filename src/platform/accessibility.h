@@ -53,6 +53,8 @@ public:
     // Switches the desktop's accessibility support on, for the applications
     // started from now on; false when it cannot be done here.
     virtual bool enableDesktopSupport() { return false; }
+    // Whether this process has switched the desktop's support on.
+    virtual bool desktopSupportIsOn() const { return false; }
 };
 
 }  // namespace qm::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -67,6 +68,10 @@ public:
     // Absent when the status bar gives the item no button.
     virtual StatusBarButton* button() = 0;
     virtual void setMenu(std::unique_ptr<Menu> menu) = 0;
+    // Called once, from the run loop, should the desktop turn out to have no
+    // place to show the item at start; it shows up if one appears later. A
+    // Mac's menu bar is always there.
+    virtual void setOnUnseen(std::function<void()>) {}
 };
 
 inline constexpr double variableStatusItemLength = -1;

@@ -31,6 +31,7 @@ const std::vector<std::string> kProgramKeys = {"menu.enabled",
                                                "onb.step2.desktop.title",
                                                "onb.step2.desktop.body",
                                                "onb.step2.desktop.enable",
+                                               "onb.step2.desktop.on",
                                                "onb.step3.line1",
                                                "onb.step3.line2",
                                                "onb.step3.line3",
@@ -59,18 +60,26 @@ const std::vector<std::string> kProgramKeys = {"menu.enabled",
                                                "settings.exclusions.remove",
                                                "settings.restoreDefaults"};
 
+// The Mac's table and the Linux desktop's, which says panel for menu bar.
 TEST(ShippedStrings, ParseCleanlyAndHoldEveryKeyTheProgramUses) {
-    std::ostringstream err;
-    const strings::StringsTable table = tools::loadStrings("", err).value();
-    EXPECT_EQ(err.str(), "");
-    for (const auto& key : kProgramKeys) {
-        ASSERT_TRUE(table.entries.contains(key)) << key;
-        EXPECT_NE(table.entries.at(key), "") << key;
-    }
-    // The one placeholder each formatted text needs, and no other.
-    for (const char* key : {"menu.disableForApp", "settings.speed.value", "settings.deadZone.value"}) {
-        EXPECT_EQ(formatWithString(table.entries.at(key), "\x01").find('%'), std::string::npos) << key;
-        EXPECT_NE(formatWithString(table.entries.at(key), "\x01").find('\x01'), std::string::npos) << key;
+    for (const std::string choice : {"", QM_LINUX_STRINGS}) {
+        SCOPED_TRACE(choice.empty() ? "the Mac's" : choice);
+        std::ostringstream err;
+        const strings::StringsTable table = tools::loadStrings(choice, err).value();
+        EXPECT_EQ(err.str(), "");
+        for (const auto& key : kProgramKeys) {
+            ASSERT_TRUE(table.entries.contains(key)) << key;
+            EXPECT_NE(table.entries.at(key), "") << key;
+        }
+        EXPECT_EQ(table.entries.size(), kProgramKeys.size()) << "a key the program does not use";
+        if (!choice.empty()) {
+            for (const auto& [key, text] : table.entries) EXPECT_EQ(text.find("menu bar"), std::string::npos) << key;
+        }
+        // The one placeholder each formatted text needs, and no other.
+        for (const char* key : {"menu.disableForApp", "settings.speed.value", "settings.deadZone.value"}) {
+            EXPECT_EQ(formatWithString(table.entries.at(key), "\x01").find('%'), std::string::npos) << key;
+            EXPECT_NE(formatWithString(table.entries.at(key), "\x01").find('\x01'), std::string::npos) << key;
+        }
     }
 }
 

@@ -41,10 +41,12 @@ TEST_F(Autostart, RegisteringWritesAnEntryThatStartsThisProgramAndTheDesktopMayS
     EXPECT_NE(entryText().find("\nExec=\"/opt/Quill mere/bin/quillmere\"\n"), std::string::npos) << entryText();
 
     // Switched off in the desktop's settings, the entry stays but runs nothing.
-    std::ofstream(entry, std::ios::app) << "Hidden=true\n";
-    EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
-    ASSERT_TRUE(items.registerApp(error)) << error;
-    EXPECT_EQ(items.status(), LoginItemStatus::enabled);
+    for (const std::string off : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
+        std::ofstream(entry, std::ios::app) << off << "\n";
+        EXPECT_EQ(items.status(), LoginItemStatus::notRegistered) << off;
+        ASSERT_TRUE(items.registerApp(error)) << error;
+        EXPECT_EQ(items.status(), LoginItemStatus::enabled);
+    }
 
     ASSERT_TRUE(items.unregisterApp(error)) << error;
     EXPECT_FALSE(fs::exists(entry));

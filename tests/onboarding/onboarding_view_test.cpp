@@ -16,13 +16,23 @@ namespace {
 namespace v = platform::views;
 using v::Node;
 
+// Accessibility behind either kind of gate, as far as the page asks.
+struct Gate : platform::Accessibility {
+    explicit Gate(platform::AccessGate kind) : kind(kind) {}
+    std::unique_ptr<platform::AXElement> createSystemWide() override { return nullptr; }
+    bool isProcessTrusted(bool) override { return true; }
+    platform::AccessGate accessGate() const override { return kind; }
+    platform::AccessGate kind;
+};
+
 // The onboarding view in a host, with counters on its two requests.
 struct Page {
     explicit Page(strings::StringsTable strings = strings::parseStringsTable(tools::shippedStrings()),
-                  platform::AccessGate gate = platform::AccessGate::processPermission) {
+                  platform::AccessGate gate = platform::AccessGate::processPermission)
+        : access(gate) {
         bundle.setStrings(std::move(strings));
         host = std::make_unique<v::ViewHost>(std::make_unique<OnboardingView>(
-            bundle, [this] { ++settingsOpened; }, [this] { ++finished; }, 0, 2, gate));
+            bundle, [this] { ++settingsOpened; }, [this] { ++finished; }, 0, 2, access));
     }
 
     int step() { return host->state().value("step", 0); }
@@ -44,6 +54,7 @@ struct Page {
         return found;
     }
 
+    Gate access;
     sim::SimBundle bundle;
     int settingsOpened = 0;
     int finished = 0;

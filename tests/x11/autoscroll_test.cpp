@@ -34,6 +34,7 @@ protected:
         EXPECT_EQ(client->count("orphan "), 0u) << "a release reached the client without its press";
         if (program) {
             EXPECT_EQ(program->stop(SIGTERM), std::optional<int>(0)) << program->errors();
+            EXPECT_EQ(program->messages("strings table"), 0u) << "the program found its texts: " << program->errors();
         }
     }
 

@@ -182,6 +182,7 @@ Desktop::Desktop(WindowManager manager) {
 
 Desktop::~Desktop() {
     if (display_) XCloseDisplay(display_);
+    tray_.reset();
     bus_.reset();
     manager_.reset();
     server_.reset();
@@ -240,6 +241,16 @@ const std::string& Desktop::startSessionBus() {
         throw std::runtime_error("dbus-daemon did not start: " + readFile(dir_ / "bus.log"));
     busAddress_ = address;
     return busAddress_;
+}
+
+void Desktop::startTray() {
+    if (tray_) return;
+    tray_.emplace(std::vector<std::string>{"trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                                           "--height", "24", "--SetDockType", "false", "--SetPartialStrut", "false"},
+                  environment(), dir_ / "trayer.log", dir_ / "trayer.log");
+    const Atom selection = XInternAtom(display_, "_NET_SYSTEM_TRAY_S0", False);
+    if (!waitFor([&] { return XGetSelectionOwner(display_, selection) != None; }))
+        throw std::runtime_error("trayer did not start: " + readFile(dir_ / "trayer.log"));
 }
 
 Child Desktop::run(const std::vector<std::string>& argv, const std::string& name,

@@ -10,7 +10,7 @@
 #include <vector>
 
 // A desktop of the tests' own: Xvfb, by default openbox, on request a session
-// bus, and whatever the test runs there, in a fresh directory, all stopped
+// bus and a tray (trayer), and whatever the test runs there, in a fresh directory, all stopped
 // when the test ends however it ends. The test's own input goes in through
 // the core pointer's XTEST device, so that a program can tell it from the
 // clicks Quillmere makes through its own pointer.
@@ -74,6 +74,8 @@ public:
     // asked. Programs started from then on use it, with their toolkit's
     // accessibility bridge; its address.
     const std::string& startSessionBus();
+    // Starts a system tray at the top right, if none runs yet.
+    void startTray();
     // Starts a program on this desktop, its output in name.out and name.errors
     // in dir(), both fresh.
     Child run(const std::vector<std::string>& argv, const std::string& name,
@@ -106,6 +108,7 @@ private:
     std::optional<Child> server_;
     std::optional<Child> manager_;
     std::optional<Child> bus_;
+    std::optional<Child> tray_;
     std::string busAddress_;
     Display* display_ = nullptr;
 };

@@ -3,10 +3,17 @@
 #include "platform/gtk/gtk_status_bar.h"
 
 #include <X11/Xatom.h>
-#include <cairo.h>
+#include <X11/Xutil.h>
 #include <gtk/gtkx.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <array>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <stdexcept>
 
 #include "x11/gtk_desktop.h"
 #include "x11/gtk_tray_host.h"
@@ -14,6 +21,7 @@
 namespace qm::x11test {
 namespace {
 
+namespace fs = std::filesystem;
 using platform::ControlState;
 using platform::MenuItem;
 
@@ -35,6 +43,12 @@ public:
     int refreshes = 0;
     MenuItem* exclude = nullptr;
     std::string frontmost = "my_app";
+};
+
+// What the status bar tells the log.
+struct Log : platform::SystemLog {
+    void log(std::string_view line) override { lines.emplace_back(line); }
+    std::vector<std::string> lines;
 };
 
 // The status item the program sets up at launch, with a menu of its kinds of items.
@@ -68,7 +82,8 @@ struct StatusItem {
         EXPECT_TRUE(waitUntil([&] { return widget == nullptr; })) << "the menu outlives its status item";
     }
 
-    gtk::GtkStatusBar bar{QM_RESOURCES};
+    Log log;
+    gtk::GtkStatusBar bar{QM_DATA, log};
     std::unique_ptr<platform::StatusItem> item;
     MenuItem* enable;
     MenuItem* exclude;
@@ -81,18 +96,6 @@ std::string describe(const std::vector<MenuEntry>& menu) {
         text += std::to_string(e.id) + " " + e.label + (e.checkable ? " [check]" : "") + (e.checked ? " on" : "") +
                 (e.enabled ? "" : " disabled") + (e.separator ? " ---" : "") + "\n";
     return text;
-}
-
-// The status items' picture directories on the default icon theme's search path.
-int iconDirectoriesOnTheThemePath() {
-    gchar** paths = nullptr;
-    gint count = 0;
-    gtk_icon_theme_get_search_path(gtk_icon_theme_get_default(), &paths, &count);
-    int found = 0;
-    for (gint i = 0; i < count; ++i)
-        found += std::filesystem::path(paths[i]).filename().string().starts_with("quillmere-icons-");
-    g_strfreev(paths);
-    return found;
 }
 
 std::vector<std::string> labels(const std::vector<MenuEntry>& menu) {
@@ -112,7 +115,7 @@ TEST(StatusItemOnAPanel, ShowsTheMenuAsTheProgramSetsItAndSendsTheChosenAction) 
     ASSERT_TRUE(waitUntil([&] { return labels(panel.menu()) == expected; }))
         << testing::PrintToString(labels(panel.menu()));
     EXPECT_FALSE(panel.entry("Autoscroll Disabled")->checkable) << "no state given yet, so no check box";
-    EXPECT_EQ(panel.entry("Quit Quillmere")->shortcut, "Control+q");
+    EXPECT_EQ(panel.entry("Quit Quillmere")->shortcut, "") << "a tray menu takes no keys, so it shows no shortcut";
 
     // The refresh at the end of the launch.
     status.enable->setState(ControlState::on);
@@ -136,11 +139,10 @@ TEST(StatusItemOnAPanel, ShowsTheMenuAsTheProgramSetsItAndSendsTheChosenAction) 
     runFor(std::chrono::milliseconds(200));
     EXPECT_TRUE(panel.entry("Autoscroll Enabled")->checked) << "a click shows what the program says, nothing else";
 
-    // The picture: the resource's shape, drawn sharp at twice its size.
-    cairo_surface_t* icon = cairo_image_surface_create_from_png(panel.iconFile().c_str());
-    EXPECT_EQ(cairo_surface_status(icon), CAIRO_STATUS_SUCCESS) << panel.iconFile();
-    EXPECT_EQ(cairo_image_surface_get_width(icon), 36);
-    cairo_surface_destroy(icon);
+    // The picture: the symbolic icon, which the panel colours as it colours its own.
+    EXPECT_TRUE(panel.iconFile().ends_with("-symbolic.svg")) << panel.iconFile();
+    EXPECT_EQ(readFile(panel.iconFile()), readFile(std::string(QM_DATA) + "/MenuBarIcon-symbolic.svg"));
+    EXPECT_TRUE(status.log.lines.empty()) << status.log.lines.front();
 }
 
 TEST(StatusItemOnAPanel, IsRefreshedWhenTheActiveWindowChangesForPanelsNeverSayTheyOpenTheMenu) {
@@ -168,34 +170,47 @@ TEST(StatusItemOnAPanel, IsRefreshedWhenTheActiveWindowChangesForPanelsNeverSayT
     EXPECT_EQ(program.refreshes, before + 1);
 }
 
+// trayer on the desktop, its panel tinted, and a tray item in it.
+struct Tray {
+    explicit Tray(const std::string& tint = "0xdcdad5")
+        : process(gtkDesktop().run({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
+                                    "24", "--SetDockType", "false", "--SetPartialStrut", "false", "--transparent",
+                                    "true", "--alpha", "0", "--tint", tint},
+                                   "trayer")) {
+        Display* x = gtkDesktop().x();
+        const Atom selection = XInternAtom(x, "_NET_SYSTEM_TRAY_S0", False);
+        if (!waitUntil([&] { return XGetSelectionOwner(x, selection) != None; }))
+            throw std::runtime_error("trayer did not start: " + readFile(gtkDesktop().dir() / "trayer.errors"));
+        manager = XGetSelectionOwner(x, selection);
+    }
+
+    // The item's icon, a plug window of this process, once the tray has
+    // embedded it and given it its size.
+    GtkWidget* embeddedIcon() {
+        GtkWidget* icon = nullptr;
+        const bool embedded = waitUntil([&] {
+            GList* windows = gtk_window_list_toplevels();
+            for (GList* w = windows; w; w = w->next)
+                if (GTK_IS_PLUG(w->data) && gtk_widget_get_mapped(GTK_WIDGET(w->data))) icon = GTK_WIDGET(w->data);
+            g_list_free(windows);
+            const auto where = icon ? screenRectOf(icon) : std::nullopt;
+            return icon && gtk_plug_get_embedded(GTK_PLUG(icon)) && where && where->width > 1 && where->height > 1 &&
+                   isViewable(icon);
+        });
+        return embedded ? icon : nullptr;
+    }
+
+    Child process;
+    Window manager = None;
+};
+
 TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenItem) {
-    Child tray = gtkDesktop().run({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
-                                   "24", "--SetDockType", "false", "--SetPartialStrut", "false"},
-                                  "trayer");
-    Display* x = gtkDesktop().x();
-    const Atom selection = XInternAtom(x, "_NET_SYSTEM_TRAY_S0", False);
-    ASSERT_TRUE(waitUntil([&] { return XGetSelectionOwner(x, selection) != None; }));
+    Tray tray;
     Program program;
     auto status = std::make_unique<StatusItem>(program);
-    // On the path before the indicator falls back to the tray, or its search for
-    // the path runs past the end of the list.
-    EXPECT_EQ(iconDirectoriesOnTheThemePath(), 1);
-
-    // The tray's icon is a plug window of this process.
-    GtkWidget* icon = nullptr;
-    ASSERT_TRUE(waitUntil([&] {
-        GList* windows = gtk_window_list_toplevels();
-        for (GList* w = windows; w; w = w->next)
-            if (GTK_IS_PLUG(w->data) && gtk_widget_get_mapped(GTK_WIDGET(w->data))) icon = GTK_WIDGET(w->data);
-        g_list_free(windows);
-        return icon && gtk_plug_get_embedded(GTK_PLUG(icon));
-    }));
-    // Embedded first, then given its size by the tray.
-    std::optional<Box> where;
-    ASSERT_TRUE(waitUntil([&] {
-        where = screenRectOf(icon);
-        return where && where->width > 1 && where->height > 1 && isViewable(icon);
-    }));
+    GtkWidget* icon = tray.embeddedIcon();
+    ASSERT_TRUE(icon);
+    const std::optional<Box> where = screenRectOf(icon);
     const int before = program.refreshes;
     program.frontmost = "Editor";
     gtkDesktop().click(where->centerX(), where->centerY(), 1);
@@ -214,8 +229,110 @@ TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenIte
     gtkDesktop().click(item->centerX(), item->centerY(), 1);
     ASSERT_TRUE(waitUntil([&] { return !program.actions.empty(); }));
     EXPECT_EQ(program.actions, std::vector<std::string>{"quit"});
-    status.reset();
-    EXPECT_EQ(iconDirectoriesOnTheThemePath(), 0) << "the path leaves with its directory";
+}
+
+// The contrast of two colours of the screen, 0xRRGGBB, as WCAG measures it.
+double contrast(unsigned long a, unsigned long b) {
+    const auto luminance = [](unsigned long pixel) {
+        const auto linear = [](unsigned long channel) {
+            const double c = static_cast<double>(channel & 0xff) / 255;
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(pixel >> 16) + 0.7152 * linear(pixel >> 8) + 0.0722 * linear(pixel);
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+struct Panel {
+    std::string name;
+    std::string tint;
+    // What the tray asks its icons to draw in, red, green and blue of 65535, if it asks.
+    std::optional<std::array<unsigned long, 3>> foreground;
+};
+
+void PrintTo(const Panel& panel, std::ostream* out) {
+    *out << panel.name;
+}
+
+class IconInATray : public testing::TestWithParam<Panel> {};
+
+// What the tray shows of a template picture stands out from the panel: a
+// tenth of the icon's square or more at a contrast of 3:1 at least. Where the
+// tray names its colour, that is the colour.
+TEST_P(IconInATray, StandsOutFromThePanel) {
+    const Panel& panel = GetParam();
+    Tray tray(panel.tint);
+    Display* x = gtkDesktop().x();
+    if (panel.foreground) {
+        const auto [red, green, blue] = *panel.foreground;
+        const unsigned long colors[12] = {red, green, blue, 0xffff, 0, 0, 0xffff, 0x8000, 0, 0, 0x8000, 0};
+        XChangeProperty(x, tray.manager, XInternAtom(x, "_NET_SYSTEM_TRAY_COLORS", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(colors), 12);
+        XSync(x, False);
+    }
+    Program program;
+    StatusItem status(program);
+    GtkWidget* icon = tray.embeddedIcon();
+    ASSERT_TRUE(icon);
+
+    std::string seen;
+    const bool standsOut = waitUntil(
+        [&] {
+            const auto box = screenRectOf(icon);
+            XImage* image =
+                XGetImage(x, DefaultRootWindow(x), box->x, box->y, box->width, box->height, AllPlanes, ZPixmap);
+            if (!image) return false;
+            // The picture is centred with room around it: the corner shows the panel.
+            const unsigned long background = XGetPixel(image, 0, 0);
+            int ink = 0, otherColour = 0;
+            for (int row = 0; row < box->height; ++row) {
+                for (int column = 0; column < box->width; ++column) {
+                    const unsigned long pixel = XGetPixel(image, column, row);
+                    if (contrast(pixel, background) < 3) continue;
+                    ++ink;
+                    // The tray's colour here is a red; blends of it with the dark panel stay red.
+                    otherColour += panel.foreground && ((pixel >> 16) & 0xff) < ((pixel >> 8) & 0xff) + 0x20;
+                }
+            }
+            XDestroyImage(image);
+            char text[120];
+            std::snprintf(text, sizeof text, "panel #%06lx: %d of %d pixels at 3:1 or more, %d of another colour",
+                          background, ink, box->width * box->height, otherColour);
+            seen = text;
+            return ink * 10 >= box->width * box->height && otherColour == 0;
+        },
+        std::chrono::seconds(10));
+    EXPECT_TRUE(standsOut) << seen;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Panels, IconInATray,
+    testing::Values(Panel{"Light", "0xf6f5f4", std::nullopt}, Panel{"Dark", "0x202020", std::nullopt},
+                    Panel{"DarkAskingForRed", "0x202020", std::array<unsigned long, 3>{0xffff, 0x8080, 0x8080}}),
+    [](const testing::TestParamInfo<Panel>& info) { return info.param.name; });
+
+// A run that was killed leaves the directory of its pictures behind: the next
+// run removes it, and only if its process is gone.
+TEST(TrayIconDirectory, LivesInTheRuntimeDirectoryAndRemovesWhatEndedRunsLeft) {
+    const fs::path parent = fs::path(g_get_user_runtime_dir()) / "quillmere";
+    const auto directoryOf = [&](pid_t pid) { return parent / ("tray-icons-" + std::to_string(pid)); };
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    for (const pid_t pid : {ended, getppid()}) {
+        fs::create_directories(directoryOf(pid));
+        std::ofstream(directoryOf(pid) / "quillmere-1.png") << "picture";
+    }
+    {
+        gtk::GtkIconDirectory icons;
+        EXPECT_EQ(icons.path(), directoryOf(getpid()).string());
+        EXPECT_FALSE(fs::exists(directoryOf(ended)));
+        EXPECT_TRUE(fs::exists(directoryOf(getppid()) / "quillmere-1.png")) << "its process still runs";
+        std::ofstream(icons.fileFor(icons.nextName())) << "picture";
+    }
+    EXPECT_FALSE(fs::exists(directoryOf(getpid())));
+    fs::remove_all(directoryOf(getppid()));
 }
 
 }  // namespace

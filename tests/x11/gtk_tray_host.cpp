@@ -202,7 +202,8 @@ void TrayHost::click(int id) {
 }
 
 std::string TrayHost::iconFile() {
-    return property("IconThemePath") + "/" + property("IconName") + ".png";
+    const std::string base = property("IconThemePath") + "/" + property("IconName");
+    return g_file_test((base + ".svg").c_str(), G_FILE_TEST_EXISTS) ? base + ".svg" : base + ".png";
 }
 
 }  // namespace qm::x11test

@@ -38,7 +38,7 @@ public:
     std::optional<MenuEntry> entry(const std::string& label);
     // Clicks the entry, as the panel does when the user chooses it.
     void click(int id);
-    // The picture the item shows: its icon name in its icon directory.
+    // The picture the item shows: its icon name in its icon directory, an SVG or a PNG.
     std::string iconFile();
 
     // Told by the watcher's method handler.

@@ -3,6 +3,7 @@
 #include <X11/keysym.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -39,13 +40,25 @@ double Client::scrollPosition() const {
     return position;
 }
 
-Program::Program(Desktop& desktop, const std::string& defaults)
+namespace {
+
+// The program the build made, or the one the environment names, such as one
+// unpacked from the package.
+std::string executable() {
+    const char* named = std::getenv("QUILLMERE_EXECUTABLE");
+    return named ? named : QUILLMERE_EXECUTABLE;
+}
+
+}  // namespace
+
+Program::Program(Desktop& desktop, const std::string& defaults, Session session)
     : desktop_(desktop), config_(desktop.dir() / "config"), errorFile_(desktop.dir() / "quillmere.errors") {
     fs::create_directories(config_ / "quillmere");
     std::ofstream(defaultsFile()) << defaults;
-    // A desktop session always has its bus, which the tray item and AT-SPI use.
-    desktop.startSessionBus();
-    process_.emplace(std::vector<std::string>{QUILLMERE_EXECUTABLE},
+    // The tray item and AT-SPI use the bus; without a tray, the settings window stands in for the tray menu.
+    if (session != Session::bare) desktop.startSessionBus();
+    if (session == Session::busAndTray) desktop.startTray();
+    process_.emplace(std::vector<std::string>{executable()},
                      desktop.environment({"XDG_CONFIG_HOME=" + config_.string(), "G_MESSAGES_DEBUG=Quillmere"}),
                      desktop.dir() / "quillmere.out", errorFile_);
 }

@@ -11,7 +11,7 @@
 #include "x11/desktop.h"
 
 // The programs a scenario runs on its desktop: a GTK client that logs what it
-// receives, and build/quillmere.
+// receives, and build/quillmere, or the program $QUILLMERE_EXECUTABLE names.
 namespace qm::x11test {
 
 // The GTK client and its log.
@@ -35,11 +35,16 @@ private:
     Window window_ = 0;
 };
 
-// build/quillmere on the desktop, with its own settings directory.
+// What the desktop offers the program besides the X server: the session's bus
+// and a tray, as a desktop session does, or less.
+enum class Session { busAndTray, busOnly, bare };
+
+// The program on the desktop, with its own settings directory.
 class Program {
 public:
     // Starts it with these stored settings; a later launch by default.
-    explicit Program(Desktop& desktop, const std::string& defaults = R"({"didShowOnboarding": true})");
+    explicit Program(Desktop& desktop, const std::string& defaults = R"({"didShowOnboarding": true})",
+                     Session session = Session::busAndTray);
 
     // Waits until a middle click over the client starts a session.
     void waitUntilIntercepting(Client& client);

@@ -1,6 +1,9 @@
-#include <X11/Xatom.h>
-#include <X11/keysym.h>
+// gtest first: Xlib's macros would rename some of its names.
 #include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <signal.h>
 
 #include <cstdlib>
@@ -36,6 +39,33 @@ bool windowTitled(Display* d, const std::string& title) {
         if (text) XFree(text);
     }
     XFree(data);
+    return found;
+}
+
+// The class of a window's WM_CLASS, if it has one.
+std::string windowClass(Display* d, Window window) {
+    XClassHint hint{};
+    if (!XGetClassHint(d, window, &hint)) return "";
+    std::string found = hint.res_class ? hint.res_class : "";
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    return found;
+}
+
+// Whether a window of the program is shown within a window of trayer's, at or
+// below window (which the window manager may have framed).
+bool inTheTray(Display* d, Window window, bool withinTheTray = false) {
+    const std::string kind = windowClass(d, window);
+    withinTheTray = withinTheTray || kind == "trayer";
+    XWindowAttributes a{};
+    if (withinTheTray && kind == "Quillmere" && XGetWindowAttributes(d, window, &a) && a.map_state == IsViewable)
+        return true;
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, window, &root, &parent, &children, &count)) return false;
+    bool found = false;
+    for (unsigned i = 0; i < count && !found; ++i) found = inTheTray(d, children[i], withinTheTray);
+    if (children) XFree(children);
     return found;
 }
 
@@ -75,6 +105,11 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
 
     panel.click(panel.entry("Settings…")->id);
     EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere Settings"); }));
+    // In front, the program's own window is no application to exclude.
+    EXPECT_TRUE(waitFor([&] {
+        const auto exclude = panel.entry("Disable in This App");
+        return exclude && !exclude->enabled && !panel.entry("Disable in Quillmere");
+    }));
     desktop.tap(XK_Escape);
     EXPECT_TRUE(waitFor([&] { return !windowTitled(desktop.x(), "Quillmere Settings"); }));
 
@@ -97,6 +132,31 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     EXPECT_EQ(program.stop(0), std::optional<int>(0)) << program.errors();
     EXPECT_EQ(client.count("orphan "), 0u);
 }
+
+class WithoutATray : public testing::TestWithParam<Session> {};
+
+// With nowhere to show its item, the program says so once and opens its
+// settings, and its item shows up in the tray that appears later; neither GTK
+// nor the libraries it uses find anything to complain of, with the session's
+// bus or without one.
+TEST_P(WithoutATray, TheSettingsWindowStandsInUntilATrayAppears) {
+    Desktop desktop;
+    Program program(desktop, R"({"didShowOnboarding": true})", GetParam());
+    EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere Settings"); })) << program.errors();
+    EXPECT_EQ(program.messages("nothing on this desktop shows tray items"), 1u) << program.errors();
+
+    desktop.startTray();
+    EXPECT_TRUE(waitFor([&] { return inTheTray(desktop.x(), DefaultRootWindow(desktop.x())); })) << program.errors();
+    EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
+    EXPECT_EQ(program.messages("nothing on this desktop shows tray items"), 1u) << program.errors();
+    for (const std::string complaint : {"CRITICAL", "WARNING"})
+        EXPECT_EQ(program.errors().find(complaint), std::string::npos) << program.errors();
+}
+
+INSTANTIATE_TEST_SUITE_P(Tray, WithoutATray, testing::Values(Session::busOnly, Session::bare),
+                         [](const testing::TestParamInfo<Session>& info) {
+                             return info.param == Session::busOnly ? "WithTheSessionBus" : "WithoutABus";
+                         });
 
 }  // namespace
 }  // namespace qm::x11test

@@ -28,7 +28,9 @@ std::unique_ptr<platform::AXElement> AtspiAccessibility::createSystemWide() {
 }
 
 bool AtspiAccessibility::enableDesktopSupport() {
-    return enableDesktopAccessibility();
+    const bool enabled = enableDesktopAccessibility();
+    supportOn_ = supportOn_ || enabled;
+    return enabled;
 }
 
 }  // namespace qm::atspi

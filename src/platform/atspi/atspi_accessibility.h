@@ -18,10 +18,12 @@ public:
     bool isProcessTrusted(bool) override { return true; }
     platform::AccessGate accessGate() const override { return platform::AccessGate::desktopSupport; }
     bool enableDesktopSupport() override;
+    bool desktopSupportIsOn() const override { return supportOn_; }
 
 private:
     AtspiBudget::Clock clock_;
     bool connected_;
+    bool supportOn_ = false;
 };
 
 }  // namespace qm::atspi

@@ -1,53 +1,53 @@
 #include "platform/gtk/gtk_icon_directory.h"
 
 #include <glib.h>
-#include <glib/gstdio.h>
-#include <gtk/gtk.h>
+#include <signal.h>
+#include <unistd.h>
 
-#include <vector>
+#include <cerrno>
+#include <charconv>
+#include <filesystem>
 
 namespace qm::gtk {
 
+namespace fs = std::filesystem;
+
 namespace {
 
-std::vector<std::string> searchPath(GtkIconTheme* theme) {
-    gchar** paths = nullptr;
-    gint count = 0;
-    gtk_icon_theme_get_search_path(theme, &paths, &count);
-    std::vector<std::string> result(paths, paths + count);
-    g_strfreev(paths);
-    return result;
-}
+const std::string prefix = "tray-icons-";
 
-void setSearchPath(GtkIconTheme* theme, const std::vector<std::string>& paths) {
-    std::vector<const gchar*> strings;
-    for (const auto& p : paths) strings.push_back(p.c_str());
-    gtk_icon_theme_set_search_path(theme, strings.data(), static_cast<gint>(strings.size()));
+// Whether the directory is one of ours whose process has ended.
+bool abandoned(const fs::path& directory) {
+    const std::string name = directory.filename().string();
+    if (!name.starts_with(prefix)) return false;
+    pid_t pid = 0;
+    const char* digits = name.data() + prefix.size();
+    const auto [end, error] = std::from_chars(digits, name.data() + name.size(), pid);
+    if (error != std::errc() || end != name.data() + name.size() || pid <= 0 || pid == getpid()) return false;
+    return kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 }  // namespace
 
 GtkIconDirectory::GtkIconDirectory() {
-    gchar* made = g_dir_make_tmp("quillmere-icons-XXXXXX", nullptr);
-    if (made) path_ = made;
-    g_free(made);
-    if (path_.empty()) return;
-    if (GtkIconTheme* theme = gtk_icon_theme_get_default()) gtk_icon_theme_append_search_path(theme, path_.c_str());
+    const fs::path parent = fs::path(g_get_user_runtime_dir()) / "quillmere";
+    std::error_code error;
+    fs::create_directories(parent, error);
+    fs::permissions(parent, fs::perms::owner_all, fs::perm_options::replace, error);
+    for (const auto& entry : fs::directory_iterator(parent, error))
+        if (abandoned(entry.path())) fs::remove_all(entry.path(), error);
+    const fs::path own = parent / (prefix + std::to_string(getpid()));
+    fs::remove_all(own, error);
+    if (fs::create_directory(own, error)) path_ = own.string();
 }
 
 GtkIconDirectory::~GtkIconDirectory() {
-    if (path_.empty()) return;
-    if (GtkIconTheme* theme = gtk_icon_theme_get_default()) {
-        auto paths = searchPath(theme);
-        std::erase(paths, path_);
-        setSearchPath(theme, paths);
-    }
-    for (int i = 1; i <= count_; ++i) g_unlink(fileFor("quillmere-" + std::to_string(i)).c_str());
-    g_rmdir(path_.c_str());
+    std::error_code ignored;
+    if (!path_.empty()) fs::remove_all(path_, ignored);
 }
 
-std::string GtkIconDirectory::nextName() {
-    return "quillmere-" + std::to_string(++count_);
+std::string GtkIconDirectory::nextName(const std::string& suffix) {
+    return "quillmere-" + std::to_string(++count_) + suffix;
 }
 
 }  // namespace qm::gtk

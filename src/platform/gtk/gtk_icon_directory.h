@@ -4,15 +4,11 @@
 
 namespace qm::gtk {
 
-// A private directory for the pictures the tray reads by name; it goes with
-// everything in it when the holder does. Each picture gets a name of its own,
-// so that a host that caches pictures by name still shows a new one.
-//
-// While it lives, the directory is also on the default icon theme's search
-// path. When no host watches for status items, the indicator library falls
-// back to a tray icon and first looks for its theme path in that list; a
-// path that is not there yet makes it read past the end of the list, which
-// can crash the program.
+// A private directory for the pictures a StatusNotifier host reads by name:
+// tray-icons-PID in $XDG_RUNTIME_DIR/quillmere. It goes with everything in it
+// when the holder does; one that a run left behind (killed, or crashed) goes
+// when a later run finds its process gone. Each picture gets a name of its
+// own, so that a host that caches pictures by name still shows a new one.
 class GtkIconDirectory {
 public:
     GtkIconDirectory();
@@ -22,9 +18,11 @@ public:
 
     // Empty when the directory could not be made.
     const std::string& path() const { return path_; }
-    // A fresh icon name; its picture goes at fileFor(name).
-    std::string nextName();
-    std::string fileFor(const std::string& name) const { return path_ + "/" + name + ".png"; }
+    // A fresh icon name, ending in suffix; its picture goes at fileFor(name, extension).
+    std::string nextName(const std::string& suffix = "");
+    std::string fileFor(const std::string& name, const std::string& extension = ".png") const {
+        return path_ + "/" + name + extension;
+    }
 
 private:
     std::string path_;

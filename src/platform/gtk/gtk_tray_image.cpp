@@ -1,8 +1,9 @@
 #include "platform/gtk/gtk_tray_image.h"
 
-#include <gtk/gtk.h>
+#include <glib.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "platform/cairo/symbol_art.h"
 
@@ -11,11 +12,8 @@ namespace qm::gtk {
 namespace {
 
 constexpr double pixelsPerPoint = 2;
-
-struct SurfaceDestroy {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-using Surface = std::unique_ptr<cairo_surface_t, SurfaceDestroy>;
+// The height of a Mac's menu bar, in points, to which the picture's size is measured.
+constexpr double menuBarHeight = 22;
 
 Surface readPNG(const std::string& path) {
     Surface surface(cairo_image_surface_create_from_png(path.c_str()));
@@ -23,24 +21,28 @@ Surface readPNG(const std::string& path) {
     return surface;
 }
 
-// The colour of text on the theme's menu bar, the nearest thing to a panel GTK knows of.
-GdkRGBA themeTextColor() {
-    GtkWidgetPath* path = gtk_widget_path_new();
-    gtk_widget_path_append_type(path, GTK_TYPE_MENU_BAR);
-    gtk_widget_path_iter_set_object_name(path, -1, "menubar");
-    GtkStyleContext* style = gtk_style_context_new();
-    gtk_style_context_set_path(style, path);
-    GdkRGBA color{};
-    gtk_style_context_get_color(style, GTK_STATE_FLAG_NORMAL, &color);
-    g_object_unref(style);
-    gtk_widget_path_unref(path);
-    return color;
+// The shape in ink, or dark within a light outline a pixel or two wide.
+void paintShape(cairo_t* cr, cairo_surface_t* shape, int width, const TrayInk& ink) {
+    if (ink) {
+        cairo_set_source_rgba(cr, ink->red, ink->green, ink->blue, ink->alpha);
+        cairo_mask_surface(cr, shape, 0, 0);
+        return;
+    }
+    const double outline = std::max(1.0, width / 18.0);
+    constexpr int directions = 16;
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    for (int i = 0; i < directions; ++i) {
+        const double angle = 2 * std::numbers::pi * i / directions;
+        cairo_mask_surface(cr, shape, outline * std::cos(angle), outline * std::sin(angle));
+    }
+    cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+    cairo_mask_surface(cr, shape, 0, 0);
 }
 
 }  // namespace
 
-GtkTrayImage::GtkTrayImage(Painter painter, std::string description)
-    : painter_(std::move(painter)), description_(std::move(description)) {}
+GtkTrayImage::GtkTrayImage(Painter painter, std::string description, std::string symbolicFile)
+    : painter_(std::move(painter)), description_(std::move(description)), symbolicFile_(std::move(symbolicFile)) {}
 
 std::unique_ptr<GtkTrayImage> GtkTrayImage::fromResources(const std::string& directory, const std::string& name) {
     if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") return nullptr;
@@ -54,7 +56,9 @@ std::unique_ptr<GtkTrayImage> GtkTrayImage::fromResources(const std::string& dir
         cairo_set_source_surface(cr, picture.get(), 0, 0);
         cairo_paint(cr);
     };
-    return std::make_unique<GtkTrayImage>(paint, "");
+    const std::string symbolic = base + "-symbolic.svg";
+    return std::make_unique<GtkTrayImage>(paint, "",
+                                          g_file_test(symbolic.c_str(), G_FILE_TEST_IS_REGULAR) ? symbolic : "");
 }
 
 std::unique_ptr<GtkTrayImage> GtkTrayImage::symbol(const std::string& name, const std::string& description) {
@@ -76,22 +80,36 @@ void GtkTrayImage::setSize(double width, double height) {
     if (onChange_) onChange_();
 }
 
-bool GtkTrayImage::writePNG(const std::string& path) const {
+Surface GtkTrayImage::draw(int width, int height, const TrayInk& ink) const {
+    Surface shape(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    cairo_t* cr = cairo_create(shape.get());
+    painter_(cr, width, height);
+    cairo_destroy(cr);
+    if (!template_) return shape;
+    Surface picture(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    cr = cairo_create(picture.get());
+    paintShape(cr, shape.get(), width, ink);
+    cairo_destroy(cr);
+    return picture;
+}
+
+Surface GtkTrayImage::drawInPanel(int panelHeight, const TrayInk& ink) const {
+    const double scale = panelHeight / menuBarHeight;
+    const int width = std::max(1, static_cast<int>(std::lround(width_ * scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(height_ * scale)));
+    const Surface picture = draw(width, height, ink);
+    Surface square(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, panelHeight, panelHeight));
+    cairo_t* cr = cairo_create(square.get());
+    cairo_set_source_surface(cr, picture.get(), (panelHeight - width) / 2, (panelHeight - height) / 2);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return square;
+}
+
+bool GtkTrayImage::writePNG(const std::string& path, const TrayInk& ink) const {
     const int width = std::max(1, static_cast<int>(std::lround(width_ * pixelsPerPoint)));
     const int height = std::max(1, static_cast<int>(std::lround(height_ * pixelsPerPoint)));
-    const Surface picture(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-    cairo_t* cr = cairo_create(picture.get());
-    painter_(cr, width, height);
-    if (template_) {
-        // Only the picture's shape is kept, filled with the theme's colour.
-        const GdkRGBA color = themeTextColor();
-        cairo_set_operator(cr, CAIRO_OPERATOR_IN);
-        cairo_identity_matrix(cr);
-        cairo_set_source_rgba(cr, color.red, color.green, color.blue, color.alpha);
-        cairo_paint(cr);
-    }
-    cairo_destroy(cr);
-    return cairo_surface_write_to_png(picture.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
+    return cairo_surface_write_to_png(draw(width, height, ink).get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
 }  // namespace qm::gtk

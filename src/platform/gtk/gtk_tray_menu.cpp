@@ -4,30 +4,13 @@
 
 namespace qm::gtk {
 
-std::optional<Accelerator> Accelerator::fromKeyEquivalent(const std::string& keyEquivalent) {
-    if (keyEquivalent.empty() ||
-        !g_utf8_validate(keyEquivalent.data(), static_cast<gssize>(keyEquivalent.size()), nullptr))
-        return std::nullopt;
-    const gunichar character = g_utf8_get_char(keyEquivalent.c_str());
-    auto modifiers = GDK_CONTROL_MASK;
-    if (g_unichar_isupper(character)) modifiers = static_cast<GdkModifierType>(modifiers | GDK_SHIFT_MASK);
-    return Accelerator{gdk_unicode_to_keyval(g_unichar_tolower(character)), modifiers};
-}
-
-GtkTrayMenuItem::GtkTrayMenuItem(GtkMenuShell* menu, GtkAccelGroup* accelerators, std::string title, std::string action,
-                                 std::optional<Accelerator> accelerator)
-    : menu_(menu),
-      accelerators_(accelerators),
-      title_(std::move(title)),
-      action_(std::move(action)),
-      accelerator_(accelerator),
-      widget_(makeWidget(false)) {
+GtkTrayMenuItem::GtkTrayMenuItem(GtkMenuShell* menu, std::string title, std::string action)
+    : menu_(menu), title_(std::move(title)), action_(std::move(action)), widget_(makeWidget(false)) {
     gtk_menu_shell_append(menu_, widget_);
 }
 
 GtkTrayMenuItem::~GtkTrayMenuItem() {
     g_signal_handlers_disconnect_by_data(widget_, this);
-    if (accelerator_) gtk_widget_remove_accelerator(widget_, accelerators_, accelerator_->key, accelerator_->modifiers);
     g_object_unref(widget_);
 }
 
@@ -37,9 +20,6 @@ GtkWidget* GtkTrayMenuItem::makeWidget(bool checkable) {
         checkable ? gtk_check_menu_item_new_with_label(title_.c_str()) : gtk_menu_item_new_with_label(title_.c_str());
     g_object_ref_sink(widget);
     gtk_widget_set_sensitive(widget, enabled_);
-    if (accelerator_)
-        gtk_widget_add_accelerator(widget, "activate", accelerators_, accelerator_->key, accelerator_->modifiers,
-                                   GTK_ACCEL_VISIBLE);
     g_signal_connect(widget, "activate", G_CALLBACK(&GtkTrayMenuItem::activated), this);
     gtk_widget_show(widget);
     return widget;
@@ -90,8 +70,7 @@ void GtkTrayMenuItem::activated(GtkMenuItem*, gpointer self) {
     if (item->target_) item->target_->performAction(item->action_, *item);
 }
 
-GtkTrayMenu::GtkTrayMenu() : accelerators_(gtk_accel_group_new()), menu_(own(gtk_menu_new())) {
-    gtk_menu_set_accel_group(gtkMenu(), accelerators_.get());
+GtkTrayMenu::GtkTrayMenu() : menu_(own(gtk_menu_new())) {
     g_signal_connect(menu_.get(), "show", G_CALLBACK(&GtkTrayMenu::shown), this);
 }
 
@@ -99,10 +78,8 @@ GtkTrayMenu::~GtkTrayMenu() {
     g_signal_handlers_disconnect_by_data(menu_.get(), this);
 }
 
-platform::MenuItem& GtkTrayMenu::addItem(const std::string& title, const std::string& action,
-                                         const std::string& keyEquivalent) {
-    items_.push_back(std::make_unique<GtkTrayMenuItem>(GTK_MENU_SHELL(menu_.get()), accelerators_.get(), title, action,
-                                                       Accelerator::fromKeyEquivalent(keyEquivalent)));
+platform::MenuItem& GtkTrayMenu::addItem(const std::string& title, const std::string& action, const std::string&) {
+    items_.push_back(std::make_unique<GtkTrayMenuItem>(GTK_MENU_SHELL(menu_.get()), title, action));
     return *items_.back();
 }
 

@@ -13,21 +13,12 @@
 
 namespace qm::gtk {
 
-// A key equivalent as GTK shows and handles it: the macOS Command key is
-// Control here, and an upper-case letter adds Shift.
-struct Accelerator {
-    guint key = 0;
-    GdkModifierType modifiers = static_cast<GdkModifierType>(0);
-    static std::optional<Accelerator> fromKeyEquivalent(const std::string& keyEquivalent);
-};
-
 // One item of the status menu. It is a plain item until it is first given a
 // state, and from then on a check item, so that only the items that carry a
 // state show a check box.
 class GtkTrayMenuItem : public platform::MenuItem {
 public:
-    GtkTrayMenuItem(GtkMenuShell* menu, GtkAccelGroup* accelerators, std::string title, std::string action,
-                    std::optional<Accelerator> accelerator);
+    GtkTrayMenuItem(GtkMenuShell* menu, std::string title, std::string action);
     ~GtkTrayMenuItem() override;
     GtkTrayMenuItem(const GtkTrayMenuItem&) = delete;
     GtkTrayMenuItem& operator=(const GtkTrayMenuItem&) = delete;
@@ -45,20 +36,20 @@ private:
     void showState();
 
     GtkMenuShell* menu_;
-    GtkAccelGroup* accelerators_;
     std::string title_;
     std::string action_;
-    std::optional<Accelerator> accelerator_;
     platform::ActionTarget* target_ = nullptr;
     std::optional<platform::ControlState> state_;
     bool enabled_ = true;
     GtkWidget* widget_;  // owned by the menu; a reference of ours keeps it while we use it
 };
 
-// The status item's menu, a GTK menu that AppIndicator shows in the tray or
-// exports over D-Bus. Hosts that show the exported menu never say when they
+// The status item's menu, a GTK menu that AppIndicator exports over D-Bus or
+// the tray icon pops up. Hosts that show the exported menu never say when they
 // open it, so the delegate is told both when GTK shows the menu and when the
-// active window changes, which is when what the items show goes stale.
+// active window changes, which is when what the items show goes stale. A tray
+// menu has no keyboard focus of its own, so it shows no key equivalents: they
+// would not work.
 class GtkTrayMenu : public platform::Menu {
 public:
     GtkTrayMenu();
@@ -79,8 +70,6 @@ private:
     static void shown(GtkWidget* menu, gpointer self);
     void willOpen();
 
-    // The items' accelerator labels use the group until the menu is gone.
-    GObjectPtr<GtkAccelGroup> accelerators_;
     OwnedWidget menu_;
     std::vector<std::unique_ptr<GtkTrayMenuItem>> items_;
     platform::MenuDelegate* delegate_ = nullptr;

@@ -19,4 +19,11 @@ fs::path executablePath() {
     return error ? fs::path() : path;
 }
 
+fs::path dataDirectory() {
+    const fs::path executableDirectory = executablePath().parent_path();
+    const fs::path installed = (executableDirectory / QUILLMERE_DATA_FROM_EXECUTABLE).lexically_normal();
+    std::error_code error;
+    return fs::is_directory(installed, error) ? installed : executableDirectory;
+}
+
 }  // namespace qm::desktop

@@ -28,7 +28,7 @@ std::string StringsTableBundle::localizedString(std::string_view key, std::strin
 }
 
 fs::path StringsTableBundle::shippedTable() {
-    return executablePath().parent_path() / "Localizable.strings";
+    return dataDirectory() / "Localizable.strings";
 }
 
 }  // namespace qm::desktop

@@ -9,7 +9,7 @@
 
 namespace qm::desktop {
 
-// The strings table shipped beside the executable. One that is missing or
+// The strings table shipped with the executable. One that is missing or
 // partly unreadable is told on the log once; every key it lacks shows as its
 // own value.
 class StringsTableBundle : public platform::Bundle {
@@ -17,7 +17,7 @@ public:
     StringsTableBundle(const std::filesystem::path& table, platform::SystemLog& log);
     std::string localizedString(std::string_view key, std::string_view value) const override;
 
-    // Localizable.strings in the executable's directory.
+    // Localizable.strings in the program's data directory.
     static std::filesystem::path shippedTable();
 
 private:

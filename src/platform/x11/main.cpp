@@ -5,9 +5,11 @@
 #include <string_view>
 
 #include "app/main_sequence.h"
+#include "platform/linux/command_line.h"
 #include "platform/x11/x11_platform.h"
 
 int main(int argc, char** argv) {
+    if (const auto status = qm::desktop::readCommandLine(argc, argv, gtk_get_option_group(FALSE))) return *status;
     // Under Wayland the X server sees only the input of X clients.
     const char* session = std::getenv("XDG_SESSION_TYPE");
     if (session && std::string_view(session) == "wayland") {

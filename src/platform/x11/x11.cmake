@@ -1,7 +1,8 @@
 # The X11 backend, the X server's part of the Linux desktop (grabs, events,
 # posting, the second pointer, windows, screens), and the program built on it
-# with the desktop services, GTK and AT-SPI: build/quillmere, with the strings
-# table beside it. Included from src/CMakeLists.txt on Linux.
+# with the desktop services, GTK and AT-SPI: build/quillmere. Its data, and its
+# installation, are resources/linux/install.cmake's. Included from
+# src/CMakeLists.txt on Linux.
 pkg_check_modules(X11_BACKEND REQUIRED IMPORTED_TARGET x11 xi xtst xfixes xext xrandr xres cairo-xlib glib-2.0
   gio-2.0 gtk+-3.0)
 
@@ -15,10 +16,7 @@ quillmere_warnings(quillmere_x11)
 add_executable(quillmere ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(quillmere PRIVATE quillmere_x11)
 set_target_properties(quillmere PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# Its relocations read-only once loaded, as Debian's programs have them.
+target_link_options(quillmere PRIVATE LINKER:-z,relro,-z,now)
 quillmere_warnings(quillmere)
 
-# The program reads its texts from beside itself.
-configure_file(${strings_file} ${CMAKE_BINARY_DIR}/Localizable.strings COPYONLY)
-# The tray icon comes from beside the executable too.
-configure_file(${PROJECT_SOURCE_DIR}/resources/MenuBarIcon.png ${CMAKE_BINARY_DIR}/MenuBarIcon.png COPYONLY)
-configure_file(${PROJECT_SOURCE_DIR}/resources/MenuBarIcon@2x.png ${CMAKE_BINARY_DIR}/MenuBarIcon@2x.png COPYONLY)

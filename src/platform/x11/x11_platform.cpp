@@ -35,7 +35,7 @@ X11Platform::X11Platform()
                     [this](std::unique_ptr<platform::views::View> root) {
                         return viewWindows_.windowWithRootView(std::move(root));
                     }),
-      statusBar_(desktop::executablePath().parent_path().string()),
+      statusBar_(desktop::dataDirectory().string(), systemLog_),
       alerts_([this](platform::RunLoopMode mode) { runLoop_.setMode(mode); }),
       loginItems_(desktop::XdgAutostart::standardEntry(), desktop::executablePath()),
       bundle_(desktop::StringsTableBundle::shippedTable(), systemLog_),

@@ -19,6 +19,8 @@ std::optional<platform::RunningApplication> X11Workspace::frontmostApplication()
     app.bundleIdentifier = windowClass(d, window);
     app.localizedName = app.bundleIdentifier;
     app.processIdentifier = windowProcess(d, window, connection_.atom("_NET_WM_PID")).value_or(0);
+    // The program's own windows are no application to exclude.
+    if (app.processIdentifier == getpid()) return std::nullopt;
     return app;
 }
 

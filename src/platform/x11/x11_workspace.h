@@ -7,7 +7,8 @@ namespace qm::x11 {
 
 // The frontmost application is the one of the window the manager says is
 // active: its identifier and its name are the class string of that window's
-// WM_CLASS, its process the one behind the window. URLs open with the
+// WM_CLASS, its process the one behind the window; while one of the
+// program's own windows is active, there is none. URLs open with the
 // desktop's default handler.
 class X11Workspace : public platform::Workspace, public platform::ProcessInfo {
 public:
