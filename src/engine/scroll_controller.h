@@ -89,7 +89,7 @@ private:
     void switchMouseTapOn();
     void releaseLater(InstalledTap tap);
     bool permissionGone();
-    bool isLinkAt(platform::Point p);
+    bool isLinkAt(platform::Point p, int32_t pid);
     Target appUnderPoint(platform::Point p);
     void postSyntheticMiddleClick(platform::Point p);
 

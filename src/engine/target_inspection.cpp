@@ -10,7 +10,12 @@ namespace ax = platform::ax_error;
 
 namespace {
 
-constexpr float axMessagingTimeout = 0.1f;
+// The search runs inside the tap's callback, which holds the press and every
+// event queued behind it. It has one budget for all its queries, and a search
+// that runs out of it finds no link; each query waits at most its timeout, so
+// a hung application holds a press for the budget and one query at most.
+constexpr double linkSearchBudget = 0.05;
+constexpr float axQueryTimeout = 0.025f;
 constexpr int maxLinkChain = 12;  // the hit element and up to 11 ancestors
 
 bool hasLinkRole(platform::AXElement& element) {
@@ -41,18 +46,24 @@ std::optional<std::pair<int32_t, platform::Rect>> targetWindow(const Value& entr
 
 }  // namespace
 
-bool ScrollController::isLinkAt(Point p) {
-    const auto systemWide = platform_.accessibility.createSystemWide();
-    if (!systemWide) return false;
-    systemWide->setMessagingTimeout(axMessagingTimeout);
+bool ScrollController::isLinkAt(Point p, int32_t pid) {
+    const double deadline = platform_.runLoop.currentTime() + linkSearchBudget;
+    const auto timeLeft = [&] { return platform_.runLoop.currentTime() < deadline; };
+    const auto application = platform_.accessibility.createApplication(pid);
+    if (!application) return false;
+    // A timeout holds only for the element it is set on: each gets its own.
+    application->setMessagingTimeout(axQueryTimeout);
     std::unique_ptr<platform::AXElement> element;
-    if (systemWide->copyElementAtPosition(static_cast<float>(p.x), static_cast<float>(p.y), element) != ax::success ||
+    if (!timeLeft() ||
+        application->copyElementAtPosition(static_cast<float>(p.x), static_cast<float>(p.y), element) != ax::success ||
         !element)
         return false;
 
     for (int examined = 1;; ++examined) {
+        element->setMessagingTimeout(axQueryTimeout);
+        if (!timeLeft()) return false;
         if (hasLinkRole(*element)) return true;
-        if (examined == maxLinkChain) return false;
+        if (examined == maxLinkChain || !timeLeft()) return false;
         platform::AXValue parent;
         if (element->copyAttributeValue("AXParent", parent) != ax::success) return false;
         // A parent of any other kind ends the walk like a missing one.

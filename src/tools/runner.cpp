@@ -104,6 +104,7 @@ void Runner::apply(const Action& action) {
                    [&](const action::WindowInfo& a) { w.windows().putWindowInfo(a.entry); },
                    [&](const action::CloseWindow& a) { w.windows().closeWindow(a.id); },
                    [&](const action::Ax& a) { w.accessibility().addRegion(a.region); },
+                   [&](const action::AxLatency& a) { w.accessibility().setLatency(a.latency); },
                    [&](const action::Move& a) { w.events().movePointer(a.to); },
                    [&](const action::Button& a) {
                        if (a.down)

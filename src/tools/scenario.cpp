@@ -142,7 +142,7 @@ Action parseWindow(const ParsedJson& arg, const ParsedJson&) {
 
 Action parseAx(const ParsedJson& arg, const ParsedJson&) {
     if (!arg.is_object()) throw Fault("ax must be an object");
-    onlyKeys(arg, {"bounds", "roles", "lastParent", "cyclic"}, "ax");
+    onlyKeys(arg, {"bounds", "roles", "lastParent", "cyclic", "pid"}, "ax");
     if (!arg.contains("bounds") || !arg.contains("roles")) throw Fault("ax needs bounds and roles");
     const ParsedJson& roles = arg["roles"];
     if (!roles.is_array() || roles.empty()) throw Fault("roles must be a non-empty list");
@@ -150,6 +150,7 @@ Action parseAx(const ParsedJson& arg, const ParsedJson&) {
     for (const auto& role : roles) region.roles.push_back(toValue(role));
     if (arg.contains("lastParent")) region.lastParent = toValue(arg["lastParent"]);
     if (arg.contains("cyclic")) region.cyclic = toBool(arg["cyclic"], "cyclic");
+    if (arg.contains("pid")) region.pid = toPID(arg["pid"]);
     return action::Ax{std::move(region)};
 }
 
@@ -290,6 +291,11 @@ const std::map<std::string, ActionKind>& actionKinds() {
           },
           {}}},
         {"ax", {parseAx, {}}},
+        {"axLatency",
+         {[](const ParsedJson& a, const ParsedJson&) -> Action {
+              return action::AxLatency{sim::toMicros(toNumber(a, "axLatency", 0, latestSeconds))};
+          },
+          {}}},
         {"move",
          {[](const ParsedJson& a, const ParsedJson&) -> Action { return action::Move{toPoint(a, "move")}; }, {}}},
         {"down",

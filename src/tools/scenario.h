@@ -47,6 +47,9 @@ struct CloseWindow {
 struct Ax {
     sim::AXRegion region;
 };
+struct AxLatency {
+    sim::Micros latency;
+};
 struct Move {
     platform::Point to;
 };
@@ -94,7 +97,7 @@ using Action =
     std::variant<action::Screens, action::Trusted, action::Frontmost, action::Defaults, action::Window,
                  action::WindowInfo, action::CloseWindow, action::Ax, action::Move, action::Button, action::Key,
                  action::Launch, action::DisableTap, action::End, action::Menu, action::AnswerAlert, action::LoginItem,
-                 action::Onboarding, action::Wake, action::RefreshRate, action::Settings>;
+                 action::Onboarding, action::Wake, action::RefreshRate, action::Settings, action::AxLatency>;
 
 struct Step {
     int line;

@@ -124,6 +124,34 @@ TEST(Links, SearchClimbsTwelveElementsAndLooksPastUnreadableRoles) {
     }
 }
 
+// The search runs while the press waits, and everything behind it: it gives
+// up once 0.05 s have passed, each query waiting at most 0.025 s, and what it
+// did not finish counts as no link.
+TEST(Links, TheSearchHoldsThePressNoLongerThanItsBudgetHoweverSlowTheBrowser) {
+    struct Case {
+        double latency;
+        const char* firstState;
+        double answeredAt;
+    };
+    for (const Case& c : {Case{0.01, "swallowUp", 1.04}, Case{0.02, "pressed", 1.06}, Case{0.024, "pressed", 1.072},
+                          Case{30, "pressed", 1.025}}) {
+        SCOPED_TRACE(c.latency);
+        ScenarioRun run(launchedWith("com.google.Chrome", 700) + window(1, 700, "[0, 0, 1440, 900]") +
+                        linkRegion(R"(["AXStaticText", "AXLink"])") + line(1, R"("move": [400, 220])") +
+                        line(1, "\"axLatency\": " + std::to_string(c.latency)));
+        // A timer due while the press waits fires once the tap has answered.
+        std::vector<double> fired;
+        auto timer =
+            run.world().runLoop().scheduledTimer(0.001, false, [&] { fired.push_back(run.times("tapped")[0]); });
+        run.then(line(1, R"("down": "middle")"));
+        EXPECT_EQ(run.values("state"), std::vector<Json>{c.firstState});
+        EXPECT_EQ(run.times("tapped").front(), c.answeredAt);
+        EXPECT_EQ(fired, std::vector<double>{c.answeredAt});
+        timer.reset();
+        EXPECT_EQ(run.leftOver(), "");
+    }
+}
+
 // Scrolls with the anchor at (400, 300) while the pointer visits each point in turn, 0.2 s apiece.
 std::string visiting(const std::vector<std::string>& points) {
     std::string text = line(1, R"("move": [400, 300])") + line(1, R"("down": "middle")");

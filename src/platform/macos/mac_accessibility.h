@@ -22,6 +22,7 @@ private:
 class MacAccessibility : public platform::Accessibility {
 public:
     std::unique_ptr<platform::AXElement> createSystemWide() override;
+    std::unique_ptr<platform::AXElement> createApplication(int32_t pid) override;
     bool isProcessTrusted(bool prompt) override;
 };
 

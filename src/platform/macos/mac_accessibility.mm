@@ -50,6 +50,12 @@ std::unique_ptr<platform::AXElement> MacAccessibility::createSystemWide() {
     return std::make_unique<MacAXElement>(std::move(systemWide));
 }
 
+std::unique_ptr<platform::AXElement> MacAccessibility::createApplication(int32_t pid) {
+    CFRef<AXUIElementRef> application(AXUIElementCreateApplication(pid));
+    if (!application) return nullptr;
+    return std::make_unique<MacAXElement>(std::move(application));
+}
+
 bool MacAccessibility::isProcessTrusted(bool prompt) {
     const void* keys[] = {kAXTrustedCheckOptionPrompt};
     const void* values[] = {prompt ? kCFBooleanTrue : kCFBooleanFalse};
