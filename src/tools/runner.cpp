@@ -116,7 +116,7 @@ void Runner::apply(const Action& action) {
                    [&](const action::Launch&) { launch(); },
                    [&](const action::DisableTap& a) {
                        for (const auto& tap : w.events().taps()) {
-                           if (isKeyTap(*tap) == a.escape) {
+                           if (tapName(*tap) == a.tap) {
                                w.events().disableTap(*tap, a.notice);
                                return;
                            }

@@ -155,7 +155,8 @@ Action parseAx(const ParsedJson& arg, const ParsedJson&) {
 }
 
 Action parseDisableTap(const ParsedJson& arg, const ParsedJson& line) {
-    if (arg != "mouse" && arg != "escape") throw Fault("disableTap must be \"mouse\" or \"escape\"");
+    if (arg != "mouse" && arg != "escape" && arg != "clicks")
+        throw Fault("disableTap must be \"mouse\", \"escape\" or \"clicks\"");
     platform::EventType notice = 0;
     if (const auto it = line.find("notice"); it != line.end() && !it->is_null()) {
         if (*it == "timeout")
@@ -165,7 +166,7 @@ Action parseDisableTap(const ParsedJson& arg, const ParsedJson& line) {
         else
             throw Fault("notice must be \"timeout\", \"userInput\" or null");
     }
-    return action::DisableTap{arg == "escape", notice};
+    return action::DisableTap{arg.get<std::string>(), notice};
 }
 
 Action parseScreens(const ParsedJson& arg, const ParsedJson&) {

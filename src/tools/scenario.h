@@ -64,7 +64,7 @@ struct Key {
 };
 struct Launch {};
 struct DisableTap {
-    bool escape;
+    std::string tap;  // "mouse", "escape" or "clicks"
     platform::EventType notice;
 };  // notice 0: silently
 struct End {};

@@ -23,8 +23,10 @@ Json menuEntry(const sim::SimMenuItem& item) {
 
 }  // namespace
 
-bool isKeyTap(const sim::TapState& tap) {
-    return tap.mask & platform::eventMaskBit(et::keyDown);
+std::string_view tapName(const sim::TapState& tap) {
+    if (tap.mask & platform::eventMaskBit(et::keyDown)) return "escape";
+    if (tap.mask & platform::eventMaskBit(et::otherMouseDown)) return "mouse";
+    return "clicks";
 }
 
 std::vector<std::string> recordNames() {
@@ -47,7 +49,7 @@ void Trace::record(const char* key, Json value) {
 }
 
 void Trace::tapped(const sim::TapState& tap, const sim::SimEvent& event, bool consumed) {
-    Json value = {{"tap", isKeyTap(tap) ? "escape" : "mouse"}, {"type", event.type()}};
+    Json value = {{"tap", tapName(tap)}, {"type", event.type()}};
     if (sim::isMouseButtonEvent(event.type())) value["button"] = event.integerValueField(field::mouseButtonNumber);
     value["at"] = point(event.location());
     value["verdict"] = consumed ? "consume" : "pass";
@@ -55,11 +57,11 @@ void Trace::tapped(const sim::TapState& tap, const sim::SimEvent& event, bool co
 }
 
 void Trace::tapCreated(const sim::TapState& tap) {
-    if (isKeyTap(tap)) record("escTap", true);
+    if (tapName(tap) == "escape") record("escTap", true);
 }
 
 void Trace::tapRemoved(const sim::TapState& tap) {
-    if (isKeyTap(tap)) record("escTap", false);
+    if (tapName(tap) == "escape") record("escTap", false);
 }
 
 void Trace::postedToHID(const sim::SimEvent& event) {

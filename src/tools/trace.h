@@ -3,6 +3,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/scroll_controller.h"
@@ -57,8 +58,9 @@ private:
     int onboardingStep_ = -1;  // the step last reported; -1 while no window shows
 };
 
-// Whether a tap listens to keys: the Escape tap, as opposed to the mouse tap.
-bool isKeyTap(const sim::TapState& tap);
+// What a tap is, by what it listens to: "escape" (keys), "mouse" (the other
+// buttons) or "clicks" (left and right presses, while a session is locked).
+std::string_view tapName(const sim::TapState& tap);
 
 // The keys of the records, each written beside "t", in alphabetical order.
 std::vector<std::string> recordNames();
