@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "engine/scroll_state.h"
@@ -123,6 +124,8 @@ private:
     std::unique_ptr<platform::RunLoopSource> escRunLoopSource_;
     std::unique_ptr<platform::Timer> watchdog_;
     bool isEnabled_ = false;
+    // The processes asked to build their accessibility tree for the link search.
+    std::set<int32_t> manualAccessibilityAsked_;
     // Stepping with the display's frames, instead of the timer, during a session.
     std::unique_ptr<platform::DisplayLink> displayLink_;
     double lastFrameTime_ = 0;

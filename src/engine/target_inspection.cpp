@@ -53,6 +53,10 @@ bool ScrollController::isLinkAt(Point p, int32_t pid) {
     if (!application) return false;
     // A timeout holds only for the element it is set on: each gets its own.
     application->setMessagingTimeout(axQueryTimeout);
+    // Electron applications, and Chromium's browsers, build the tree of their
+    // web content only for an assistive program that asks for it. Each
+    // process is asked once: one that does not take it is not waited on again.
+    if (manualAccessibilityAsked_.insert(pid).second) application->setAttributeValue("AXManualAccessibility", true);
     std::unique_ptr<platform::AXElement> element;
     if (!timeLeft() ||
         application->copyElementAtPosition(static_cast<float>(p.x), static_cast<float>(p.y), element) != ax::success ||

@@ -142,7 +142,7 @@ Action parseWindow(const ParsedJson& arg, const ParsedJson&) {
 
 Action parseAx(const ParsedJson& arg, const ParsedJson&) {
     if (!arg.is_object()) throw Fault("ax must be an object");
-    onlyKeys(arg, {"bounds", "roles", "lastParent", "cyclic", "pid"}, "ax");
+    onlyKeys(arg, {"bounds", "roles", "lastParent", "cyclic", "pid", "manual"}, "ax");
     if (!arg.contains("bounds") || !arg.contains("roles")) throw Fault("ax needs bounds and roles");
     const ParsedJson& roles = arg["roles"];
     if (!roles.is_array() || roles.empty()) throw Fault("roles must be a non-empty list");
@@ -151,6 +151,8 @@ Action parseAx(const ParsedJson& arg, const ParsedJson&) {
     if (arg.contains("lastParent")) region.lastParent = toValue(arg["lastParent"]);
     if (arg.contains("cyclic")) region.cyclic = toBool(arg["cyclic"], "cyclic");
     if (arg.contains("pid")) region.pid = toPID(arg["pid"]);
+    if (arg.contains("manual")) region.manual = toBool(arg["manual"], "manual");
+    if (region.manual && !region.pid) throw Fault("ax with manual needs the pid of its process");
     return action::Ax{std::move(region)};
 }
 

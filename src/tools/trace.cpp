@@ -30,9 +30,9 @@ std::string_view tapName(const sim::TapState& tap) {
 }
 
 std::vector<std::string> recordNames() {
-    return {"alert", "axPrompt",  "defaults", "delivered", "displayLink", "enabled",    "escTap",
-            "log",   "loginItem", "marker",   "menu",      "onboarding",  "openURL",    "post",
-            "quit",  "scroll",    "settings", "state",     "tapped",      "updateCheck"};
+    return {"alert",  "axManual", "axPrompt",  "defaults", "delivered", "displayLink", "enabled",
+            "escTap", "log",      "loginItem", "marker",   "menu",      "onboarding",  "openURL",
+            "post",   "quit",     "scroll",    "settings", "state",     "tapped",      "updateCheck"};
 }
 
 bool isSettingsWindow(const sim::SimWindow& window) {

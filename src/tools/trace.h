@@ -43,6 +43,7 @@ public:
     void logged(std::string_view line) override { record("log", line); }
     void quitRequested() override { record("quit", true); }
     void trustPrompted() override { record("axPrompt", true); }
+    void manualAccessibilitySet(int32_t pid) override { record("axManual", pid); }
     void displayLinkStarted() override { record("displayLink", true); }
     void displayLinkStopped() override { record("displayLink", false); }
 

@@ -14,6 +14,7 @@ public:
     platform::AXError setMessagingTimeout(float seconds) override;
     platform::AXError copyElementAtPosition(float x, float y, std::unique_ptr<platform::AXElement>& element) override;
     platform::AXError copyAttributeValue(std::string_view attribute, platform::AXValue& value) override;
+    platform::AXError setAttributeValue(std::string_view attribute, bool value) override;
 
 private:
     CFRef<AXUIElementRef> element_;

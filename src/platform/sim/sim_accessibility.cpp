@@ -83,11 +83,18 @@ public:
     AXError copyElementAtPosition(float x, float y, std::unique_ptr<platform::AXElement>& element) override {
         if (const AXError error = owner_.request(timeout_); error != ax::success) return error;
         auto region = owner_.regionAt({x, y}, pid_);
-        if (!region || region->roles.empty()) return ax::noValue;
+        if (!region || region->roles.empty() || (region->manual && !owner_.manual_.contains(*region->pid)))
+            return ax::noValue;
         element = std::make_unique<Element>(owner_, std::move(region), 0);
         return ax::success;
     }
     AXError copyAttributeValue(std::string_view, AXValue&) override { return ax::attributeUnsupported; }
+    AXError setAttributeValue(std::string_view attribute, bool value) override {
+        if (!pid_ || attribute != "AXManualAccessibility") return ax::attributeUnsupported;
+        if (const AXError error = owner_.request(timeout_); error != ax::success) return error;
+        if (value && owner_.manual_.insert(*pid_).second) owner_.context_.observer->manualAccessibilitySet(*pid_);
+        return ax::success;
+    }
 
 private:
     SimAccessibility& owner_;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ struct AXRegion {
     bool cyclic = false;
     // The process whose tree it is; without one, every application's hit test finds it.
     std::optional<int32_t> pid = std::nullopt;
+    // The process builds its tree only once told an assistive program needs it,
+    // as Electron applications do: until then a hit test here finds nothing.
+    bool manual = false;
 };
 
 class SimAccessibility : public platform::Accessibility {
@@ -70,6 +74,8 @@ private:
     bool unresponsive_ = false;
     Micros latency_ = 0;
     float globalTimeout_ = defaultTimeout;
+    // The processes whose manual-accessibility attribute the program has set.
+    std::set<int32_t> manual_;
     std::size_t requests_ = 0;
     Micros trustLag_ = 0;
     std::optional<Micros> trustChangedAt_;
