@@ -148,7 +148,7 @@ void ScrollController::startSession(Point p) {
     moved_ = false;
     setState(ScrollState::pressed);
     marker_.show(p);
-    std::tie(targetPID_, targetFrame_) = appUnderPoint(anchor_);
+    target_ = appUnderPoint(anchor_);
     startTimer();
 }
 

@@ -19,6 +19,14 @@ namespace qm {
 // so that its own tap lets them through.
 inline constexpr int64_t syntheticEventTag = 0x4D43;
 
+// What a session scrolls: the front ordinary window of another process under its anchor.
+struct ScrollTarget {
+    int32_t pid;
+    platform::Rect frame;
+    // Its number, when the window list gave a usable one.
+    std::optional<platform::WindowID> window;
+};
+
 // Told of every change of the session state and of the on/off switch.
 class ScrollObserver {
 public:
@@ -59,7 +67,6 @@ public:
     std::function<void()> onPermissionLost;
 
 private:
-    using Target = std::pair<std::optional<int32_t>, std::optional<platform::Rect>>;
     using InstalledTap = std::pair<std::unique_ptr<platform::EventTap>, std::unique_ptr<platform::RunLoopSource>>;
 
     template <platform::Event* (ScrollController::*handler)(platform::EventType, platform::Event*)>
@@ -91,7 +98,7 @@ private:
     void releaseLater(InstalledTap tap);
     bool permissionGone();
     bool isLinkAt(platform::Point p, int32_t pid);
-    Target appUnderPoint(platform::Point p);
+    std::optional<ScrollTarget> appUnderPoint(platform::Point p);
     void postSyntheticMiddleClick(platform::Point p);
 
     platform::Point pointerLocation();
@@ -112,8 +119,7 @@ private:
     platform::Point anchor_;
     bool moved_ = false;
     std::unique_ptr<platform::Timer> timer_;
-    std::optional<int32_t> targetPID_;
-    std::optional<platform::Rect> targetFrame_;
+    std::optional<ScrollTarget> target_;
     double velX_ = 0, velY_ = 0;
     double accX_ = 0, accY_ = 0;
     AnchorMarker marker_;

@@ -25,9 +25,17 @@ bool hasLinkRole(platform::AXElement& element) {
     return text && *text == "AXLink";
 }
 
+// A window's number as the window list gives it; nothing when it is missing or no window's.
+std::optional<platform::WindowID> windowNumber(const Value& entry) {
+    const Value* number = entry.find(platform::window_key::number);
+    const auto n = number ? number->exactInteger() : std::nullopt;
+    if (!n || *n <= platform::nullWindowID || *n > std::numeric_limits<platform::WindowID>::max()) return std::nullopt;
+    return static_cast<platform::WindowID>(*n);
+}
+
 // An entry of the window list as the target of a session, or nothing when it
 // is not an ordinary window of another process containing p.
-std::optional<std::pair<int32_t, platform::Rect>> targetWindow(const Value& entry, Point p, int32_t ownPID) {
+std::optional<ScrollTarget> targetWindow(const Value& entry, Point p, int32_t ownPID) {
     namespace key = platform::window_key;
     if (const Value* layer = entry.find(key::layer)) {
         const auto level = layer->exactInteger();
@@ -41,7 +49,7 @@ std::optional<std::pair<int32_t, platform::Rect>> targetWindow(const Value& entr
     const Value* bounds = entry.find(key::bounds);
     const auto frame = bounds ? platform::rectFromDictionary(*bounds) : std::nullopt;
     if (!frame || !platform::rectContainsPoint(*frame, p)) return std::nullopt;
-    return std::pair{static_cast<int32_t>(*pid), *frame};
+    return ScrollTarget{static_cast<int32_t>(*pid), *frame, windowNumber(entry)};
 }
 
 }  // namespace
@@ -77,17 +85,17 @@ bool ScrollController::isLinkAt(Point p, int32_t pid) {
     }
 }
 
-ScrollController::Target ScrollController::appUnderPoint(Point p) {
+std::optional<ScrollTarget> ScrollController::appUnderPoint(Point p) {
     const int32_t ownPID = platform_.process.processIdentifier();
     const auto list = platform_.windowList.copyWindowInfo(
         platform::windowListOptionOnScreenOnly | platform::windowListExcludeDesktopElements, platform::nullWindowID);
     const auto* entries = list ? list->asArray() : nullptr;
-    if (!entries) return {};
+    if (!entries) return std::nullopt;
     // Entries are front to back; a malformed one is skipped, not fatal.
     for (const Value& entry : *entries) {
-        if (const auto target = targetWindow(entry, p, ownPID)) return {target->first, target->second};
+        if (auto target = targetWindow(entry, p, ownPID)) return target;
     }
-    return {};
+    return std::nullopt;
 }
 
 void ScrollController::postSyntheticMiddleClick(Point p) {

@@ -41,6 +41,8 @@ inline constexpr EventField scrollWheelDeltaAxis2 = 12;
 inline constexpr EventField sourceUserData = 42;
 inline constexpr EventField scrollWheelPointDeltaAxis1 = 96;
 inline constexpr EventField scrollWheelPointDeltaAxis2 = 97;
+inline constexpr EventField windowUnderMousePointer = 91;
+inline constexpr EventField windowUnderMousePointerThatCanHandleThisEvent = 92;
 }  // namespace event_field
 
 using EventFlags = uint64_t;

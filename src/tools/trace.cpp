@@ -78,11 +78,13 @@ void Trace::postedToHID(const sim::SimEvent& event) {
 }
 
 void Trace::postedToPid(const sim::SimEvent& event, int32_t pid) {
-    record("scroll", {{"wheel1", event.integerValueField(field::scrollWheelPointDeltaAxis1)},
-                      {"wheel2", event.integerValueField(field::scrollWheelPointDeltaAxis2)},
-                      {"route", "pid"},
-                      {"pid", pid},
-                      {"at", point(event.location())}});
+    Json value = {{"wheel1", event.integerValueField(field::scrollWheelPointDeltaAxis1)},
+                  {"wheel2", event.integerValueField(field::scrollWheelPointDeltaAxis2)},
+                  {"route", "pid"},
+                  {"pid", pid},
+                  {"at", point(event.location())}};
+    if (const int64_t window = event.integerValueField(field::windowUnderMousePointer)) value["window"] = window;
+    record("scroll", std::move(value));
 }
 
 void Trace::delivered(const sim::SimEvent& event, std::optional<int32_t> pid) {
