@@ -126,7 +126,8 @@ void Runner::apply(const Action& action) {
                    // An answer with no alert up has nothing to answer.
                    [&](const action::AnswerAlert&) {},
                    [&](const action::LoginItem& a) {
-                       w.loginItems().setStatus(a.status);
+                       if (a.available) w.loginItems().setAvailable(*a.available);
+                       if (a.status) w.loginItems().setStatus(*a.status);
                        if (a.fail) w.loginItems().failNextCall(*a.fail);
                    },
                    [&](const action::Onboarding& a) { pressOnboarding(a.button); },

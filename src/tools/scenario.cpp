@@ -198,10 +198,13 @@ Action parseMenu(const ParsedJson& arg, const ParsedJson&) {
 
 Action parseLoginItem(const ParsedJson& arg, const ParsedJson&) {
     if (!arg.is_object()) throw Fault("loginItem must be an object");
-    onlyKeys(arg, {"status", "fail"}, "loginItem");
-    if (!arg.contains("status")) throw Fault("loginItem needs a status");
-    const auto status = static_cast<platform::LoginItemStatus>(toInteger(arg["status"], "status", 0, 3));
-    return action::LoginItem{status, optionalString(arg, "fail")};
+    onlyKeys(arg, {"status", "fail", "available"}, "loginItem");
+    if (!arg.contains("status") && !arg.contains("available")) throw Fault("loginItem needs a status or available");
+    action::LoginItem item{std::nullopt, optionalString(arg, "fail"), std::nullopt};
+    if (arg.contains("status"))
+        item.status = static_cast<platform::LoginItemStatus>(toInteger(arg["status"], "status", 0, 3));
+    if (arg.contains("available")) item.available = toBool(arg["available"], "available");
+    return item;
 }
 
 Action parseAnswerAlert(const ParsedJson& arg, const ParsedJson&) {

@@ -75,8 +75,9 @@ struct AnswerAlert {
     bool first;
 };
 struct LoginItem {
-    platform::LoginItemStatus status;
+    std::optional<platform::LoginItemStatus> status;
     std::optional<std::string> fail;
+    std::optional<bool> available;
 };
 struct Onboarding {
     std::string button;  // a button's identifier, or "close" for the title bar's
