@@ -79,8 +79,7 @@ private:
 class MacEventTap : public platform::EventTap {
 public:
     MacEventTap(std::unique_ptr<TapPort> port, const TapPort::Place& place, CGEventMask clicks,
-                const TapPort::Target& target)
-        : port_(std::move(port)), place_(place), clicks_(clicks), target_(target) {}
+                const TapPort::Target& target);
     ~MacEventTap() override;
     MacEventTap(const MacEventTap&) = delete;
     MacEventTap& operator=(const MacEventTap&) = delete;

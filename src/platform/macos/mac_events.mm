@@ -91,6 +91,10 @@ struct MacEventTap::ClickPort {
     CFRef<CFRunLoopSourceRef> source;
 };
 
+MacEventTap::MacEventTap(std::unique_ptr<TapPort> port, const TapPort::Place& place, CGEventMask clicks,
+                         const TapPort::Target& target)
+    : port_(std::move(port)), place_(place), clicks_(clicks), target_(target) {}
+
 MacEventTap::~MacEventTap() = default;
 
 void MacEventTap::enable(bool on) {
