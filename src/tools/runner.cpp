@@ -135,6 +135,11 @@ void Runner::apply(const Action& action) {
                    [&](const action::Settings& a) { useSettings(a); },
                    [&](const action::End&) {},
                    [&](const action::Wake&) { w.wake(); },
+                   // Without a running program there is nothing to open again.
+                   [&](const action::Reopen&) {
+                       if (program_) w.application().reopen();
+                   },
+                   [&](const action::RefuseTaps& a) { w.events().setTapCreationFails(a.refuse); },
                },
                action);
 }

@@ -344,6 +344,15 @@ const std::map<std::string, ActionKind>& actionKinds() {
               return action::Wake{};
           },
           {}}},
+        {"reopen",
+         {[](const ParsedJson& a, const ParsedJson&) -> Action {
+              requireTrue(a, "reopen");
+              return action::Reopen{};
+          },
+          {}}},
+        {"refuseTaps",
+         {[](const ParsedJson& a, const ParsedJson&) -> Action { return action::RefuseTaps{toBool(a, "refuseTaps")}; },
+          {}}},
     };
     return kinds;
 }

@@ -83,6 +83,10 @@ struct Onboarding {
     std::string button;  // a button's identifier, or "close" for the title bar's
 };
 struct Wake {};
+struct Reopen {};
+struct RefuseTaps {
+    bool refuse;
+};
 struct RefreshRate {
     sim::RefreshRate rate;
 };
@@ -98,7 +102,8 @@ using Action =
     std::variant<action::Screens, action::Trusted, action::Frontmost, action::Defaults, action::Window,
                  action::WindowInfo, action::CloseWindow, action::Ax, action::Move, action::Button, action::Key,
                  action::Launch, action::DisableTap, action::End, action::Menu, action::AnswerAlert, action::LoginItem,
-                 action::Onboarding, action::Wake, action::RefreshRate, action::Settings, action::AxLatency>;
+                 action::Onboarding, action::Wake, action::RefreshRate, action::Settings, action::AxLatency,
+                 action::Reopen, action::RefuseTaps>;
 
 struct Step {
     int line;
