@@ -60,7 +60,6 @@ public:
 
 private:
     class Root;
-    class Application;
     class Element;
     // The top region at p; with a process, the top one that process's hit test finds.
     std::shared_ptr<const AXRegion> regionAt(platform::Point p, std::optional<int32_t> pid) const;
