@@ -68,7 +68,11 @@ inline void checkAction(const tools::Action& action) {
             } else if constexpr (std::is_same_v<A, tools::action::CloseWindow>) {
                 check(a.id >= 0, "a closed window's id is not negative");
             } else if constexpr (std::is_same_v<A, tools::action::LoginItem>) {
-                check(static_cast<int>(a.status) >= 0 && static_cast<int>(a.status) <= 3, "a login item status is 0-3");
+                check(!a.status || (static_cast<int>(*a.status) >= 0 && static_cast<int>(*a.status) <= 3),
+                      "a login item status is 0-3");
+                check(a.status || a.available, "a login item line sets a status or the service's presence");
+            } else if constexpr (std::is_same_v<A, tools::action::AxLatency>) {
+                check(a.latency >= 0, "an accessibility latency is not negative");
             } else if constexpr (std::is_same_v<A, tools::action::RefreshRate>) {
                 check(a.rate.hz >= 1 && a.rate.hz <= 1000 && a.rate.jitter >= 0 && a.rate.jitter < 1 / a.rate.hz,
                       "a refresh rate is 1 to 1000 Hz with less than a frame of jitter");

@@ -27,6 +27,9 @@ void AppDelegate::openAccessibilitySettings() {
         platform_.accessibility.enableDesktopSupport();
         return;
     }
+    // The system lists a program under Accessibility only once it has asked
+    // with the prompt; without it the user would look for a switch that is not there.
+    platform_.accessibility.isProcessTrusted(true);
     platform_.workspace.openURL(accessibilitySettingsURL);
 }
 

@@ -23,20 +23,26 @@ void AppDelegate::applicationDidFinishLaunching() {
     const bool onboarded = platform_.defaults.boolForKey(didOnboardKey_);
     const bool trusted = platform_.accessibility.isProcessTrusted(false);
 
-    if (trusted) controller_.start();
+    // The permission can be there while a tap still cannot be made (the
+    // system's record of it is stale): the poll then tries until one can.
+    const bool started = trusted && controller_.start();
     if (onboarded) {
         // A later launch without the permission explains it before anything else.
-        if (!trusted) {
-            promptForAccessibility();
-            startPermissionPolling();
-        }
+        if (!trusted) promptForAccessibility();
+        if (!started) startPermissionPolling();
     } else {
         // The flag is stored first, so quitting during the onboarding still counts it as shown.
         platform_.defaults.setBool(true, didOnboardKey_);
         onboarding_.show();
-        if (!platform_.accessibility.isProcessTrusted(false)) startPermissionPolling();
+        if (!platform_.accessibility.isProcessTrusted(false) || !started) startPermissionPolling();
     }
     refreshMenuState();
+}
+
+// With a crowded menu bar the status item may be out of sight: opening the
+// program again is then the way in.
+void AppDelegate::applicationReopened() {
+    showSettings();
 }
 
 void AppDelegate::wireWindows() {

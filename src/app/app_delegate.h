@@ -22,6 +22,7 @@ public:
     AppDelegate& operator=(const AppDelegate&) = delete;
 
     void applicationDidFinishLaunching() override;
+    void applicationReopened() override;
     void menuWillOpen(platform::Menu& menu) override;
     // The menu items' actions, by selector name.
     void performAction(std::string_view selector, platform::MenuItem& sender) override;

@@ -6,6 +6,8 @@ namespace qm {
 // shows whatever it reports at the next refresh.
 void AppDelegate::toggleLaunchAtLogin() {
     auto& service = platform_.loginItems;
+    // The item is disabled then, but the action must hold on its own.
+    if (!service.isAvailable()) return;
     std::string error;
     const bool ok = service.status() == platform::LoginItemStatus::enabled ? service.unregisterApp(error)
                                                                            : service.registerApp(error);

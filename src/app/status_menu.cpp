@@ -64,7 +64,10 @@ void AppDelegate::refreshMenuState() {
     enableItem_->setState(stateFor(enabled));
     enableItem_->setTitle(text(enabled ? "menu.enabled" : "menu.disabled"));
 
-    loginItem_->setState(stateFor(platform_.loginItems.status() == platform::LoginItemStatus::enabled));
+    // Without the system's service (macOS 12) there is nothing to switch.
+    const bool loginItems = platform_.loginItems.isAvailable();
+    loginItem_->setEnabled(loginItems);
+    loginItem_->setState(stateFor(loginItems && platform_.loginItems.status() == platform::LoginItemStatus::enabled));
 
     const auto app = platform_.workspace.frontmostApplication();
     const auto id = app ? app->bundleIdentifier : std::nullopt;

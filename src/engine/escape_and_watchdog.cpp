@@ -18,8 +18,7 @@ void ScrollController::exitScroll() {
     marker_.hide();
     if (eventTap_) eventTap_->setNeedsEveryClick(false);
     removeEscTap();
-    targetPID_.reset();
-    targetFrame_.reset();
+    target_.reset();
     setState(ScrollState::idle);
     velX_ = velY_ = accX_ = accY_ = 0;
 }

@@ -125,10 +125,12 @@ Event* ScrollController::handleOtherButton(EventType type, int64_t button, Event
 // A trigger press that neither ends a locked session nor belongs to the application.
 void ScrollController::handleTriggerPress() {
     const Point p = pointerLocation();
-    const auto bundleID = frontmostBundleID();
+    const auto app = platform_.workspace.frontmostApplication();
+    const auto bundleID = app ? app->bundleIdentifier : std::nullopt;
     // A middle click on a link opens it; a side button has no such meaning.
     const bool middleTrigger = settings_.triggerButton == static_cast<int>(platform::mouse_button::center);
-    if (middleTrigger && bundleID && kWebAppBundleIDs(platform_.appIdentifiers).contains(*bundleID) && isLinkAt(p)) {
+    if (middleTrigger && bundleID && kWebAppBundleIDs(platform_.appIdentifiers).contains(*bundleID) &&
+        isLinkAt(p, app->processIdentifier)) {
         // A session whose release was lost must not go on stepping, with its
         // marker up, behind the link click: nothing would ever end it.
         if (state_ == ScrollState::pressed) exitScroll();
@@ -146,7 +148,7 @@ void ScrollController::startSession(Point p) {
     moved_ = false;
     setState(ScrollState::pressed);
     marker_.show(p);
-    std::tie(targetPID_, targetFrame_) = appUnderPoint(anchor_);
+    target_ = appUnderPoint(anchor_);
     startTimer();
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "engine/scroll_state.h"
@@ -17,6 +18,14 @@ namespace qm {
 // Written into the source user data of the synthetic clicks the engine posts,
 // so that its own tap lets them through.
 inline constexpr int64_t syntheticEventTag = 0x4D43;
+
+// What a session scrolls: the front ordinary window of another process under its anchor.
+struct ScrollTarget {
+    int32_t pid;
+    platform::Rect frame;
+    // Its number, when the window list gave a usable one.
+    std::optional<platform::WindowID> window;
+};
 
 // Told of every change of the session state and of the on/off switch.
 class ScrollObserver {
@@ -58,7 +67,6 @@ public:
     std::function<void()> onPermissionLost;
 
 private:
-    using Target = std::pair<std::optional<int32_t>, std::optional<platform::Rect>>;
     using InstalledTap = std::pair<std::unique_ptr<platform::EventTap>, std::unique_ptr<platform::RunLoopSource>>;
 
     template <platform::Event* (ScrollController::*handler)(platform::EventType, platform::Event*)>
@@ -89,8 +97,8 @@ private:
     void switchMouseTapOn();
     void releaseLater(InstalledTap tap);
     bool permissionGone();
-    bool isLinkAt(platform::Point p);
-    Target appUnderPoint(platform::Point p);
+    bool isLinkAt(platform::Point p, int32_t pid);
+    std::optional<ScrollTarget> appUnderPoint(platform::Point p);
     void postSyntheticMiddleClick(platform::Point p);
 
     platform::Point pointerLocation();
@@ -111,8 +119,7 @@ private:
     platform::Point anchor_;
     bool moved_ = false;
     std::unique_ptr<platform::Timer> timer_;
-    std::optional<int32_t> targetPID_;
-    std::optional<platform::Rect> targetFrame_;
+    std::optional<ScrollTarget> target_;
     double velX_ = 0, velY_ = 0;
     double accX_ = 0, accY_ = 0;
     AnchorMarker marker_;
@@ -123,6 +130,8 @@ private:
     std::unique_ptr<platform::RunLoopSource> escRunLoopSource_;
     std::unique_ptr<platform::Timer> watchdog_;
     bool isEnabled_ = false;
+    // The processes asked to build their accessibility tree for the link search.
+    std::set<int32_t> manualAccessibilityAsked_;
     // Stepping with the display's frames, instead of the timer, during a session.
     std::unique_ptr<platform::DisplayLink> displayLink_;
     double lastFrameTime_ = 0;

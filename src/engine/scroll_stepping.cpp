@@ -70,15 +70,24 @@ void ScrollController::step(double dt) {
                                                                 static_cast<int32_t>(wY), static_cast<int32_t>(wX), 0);
     if (!event) return;
 
-    const bool insideTarget = targetFrame_ && c.x >= targetFrame_->minX() && c.x <= targetFrame_->maxX() &&
-                              c.y >= targetFrame_->minY() && c.y <= targetFrame_->maxY();
-    if (insideTarget || !targetPID_) {
+    const auto* frame = target_ ? &target_->frame : nullptr;
+    const bool insideTarget =
+        frame && c.x >= frame->minX() && c.x <= frame->maxX() && c.y >= frame->minY() && c.y <= frame->maxY();
+    if (insideTarget || !target_) {
         platform_.events.post(platform::TapLocation::hid, *event);
         return;
     }
     // Outside its window the target still scrolls: address it, at the anchor.
     event->setLocation(anchor_);
-    platform_.events.postToPid(*targetPID_, *event);
+    // Posted to a process, the event skips the window server's routing, which
+    // names the window under the pointer; the application picks the window to
+    // scroll by those fields, so they name the target's.
+    if (target_->window) {
+        namespace field = platform::event_field;
+        event->setIntegerValueField(field::windowUnderMousePointer, *target_->window);
+        event->setIntegerValueField(field::windowUnderMousePointerThatCanHandleThisEvent, *target_->window);
+    }
+    platform_.events.postToPid(target_->pid, *event);
 }
 
 }  // namespace qm

@@ -10,7 +10,12 @@ namespace ax = platform::ax_error;
 
 namespace {
 
-constexpr float axMessagingTimeout = 0.1f;
+// The search runs inside the tap's callback, which holds the press and every
+// event queued behind it. It has one budget for all its queries, and a search
+// that runs out of it finds no link; each query waits at most its timeout, so
+// a hung application holds a press for the budget and one query at most.
+constexpr double linkSearchBudget = 0.05;
+constexpr float axQueryTimeout = 0.025f;
 constexpr int maxLinkChain = 12;  // the hit element and up to 11 ancestors
 
 bool hasLinkRole(platform::AXElement& element) {
@@ -20,9 +25,17 @@ bool hasLinkRole(platform::AXElement& element) {
     return text && *text == "AXLink";
 }
 
+// A window's number as the window list gives it; nothing when it is missing or no window's.
+std::optional<platform::WindowID> windowNumber(const Value& entry) {
+    const Value* number = entry.find(platform::window_key::number);
+    const auto n = number ? number->exactInteger() : std::nullopt;
+    if (!n || *n <= platform::nullWindowID || *n > std::numeric_limits<platform::WindowID>::max()) return std::nullopt;
+    return static_cast<platform::WindowID>(*n);
+}
+
 // An entry of the window list as the target of a session, or nothing when it
 // is not an ordinary window of another process containing p.
-std::optional<std::pair<int32_t, platform::Rect>> targetWindow(const Value& entry, Point p, int32_t ownPID) {
+std::optional<ScrollTarget> targetWindow(const Value& entry, Point p, int32_t ownPID) {
     namespace key = platform::window_key;
     if (const Value* layer = entry.find(key::layer)) {
         const auto level = layer->exactInteger();
@@ -36,23 +49,33 @@ std::optional<std::pair<int32_t, platform::Rect>> targetWindow(const Value& entr
     const Value* bounds = entry.find(key::bounds);
     const auto frame = bounds ? platform::rectFromDictionary(*bounds) : std::nullopt;
     if (!frame || !platform::rectContainsPoint(*frame, p)) return std::nullopt;
-    return std::pair{static_cast<int32_t>(*pid), *frame};
+    return ScrollTarget{static_cast<int32_t>(*pid), *frame, windowNumber(entry)};
 }
 
 }  // namespace
 
-bool ScrollController::isLinkAt(Point p) {
-    const auto systemWide = platform_.accessibility.createSystemWide();
-    if (!systemWide) return false;
-    systemWide->setMessagingTimeout(axMessagingTimeout);
+bool ScrollController::isLinkAt(Point p, int32_t pid) {
+    const double deadline = platform_.runLoop.currentTime() + linkSearchBudget;
+    const auto timeLeft = [&] { return platform_.runLoop.currentTime() < deadline; };
+    const auto application = platform_.accessibility.createApplication(pid);
+    if (!application) return false;
+    // A timeout holds only for the element it is set on: each gets its own.
+    application->setMessagingTimeout(axQueryTimeout);
+    // Electron applications, and Chromium's browsers, build the tree of their
+    // web content only for an assistive program that asks for it. Each
+    // process is asked once: one that does not take it is not waited on again.
+    if (manualAccessibilityAsked_.insert(pid).second) application->setAttributeValue("AXManualAccessibility", true);
     std::unique_ptr<platform::AXElement> element;
-    if (systemWide->copyElementAtPosition(static_cast<float>(p.x), static_cast<float>(p.y), element) != ax::success ||
+    if (!timeLeft() ||
+        application->copyElementAtPosition(static_cast<float>(p.x), static_cast<float>(p.y), element) != ax::success ||
         !element)
         return false;
 
     for (int examined = 1;; ++examined) {
+        element->setMessagingTimeout(axQueryTimeout);
+        if (!timeLeft()) return false;
         if (hasLinkRole(*element)) return true;
-        if (examined == maxLinkChain) return false;
+        if (examined == maxLinkChain || !timeLeft()) return false;
         platform::AXValue parent;
         if (element->copyAttributeValue("AXParent", parent) != ax::success) return false;
         // A parent of any other kind ends the walk like a missing one.
@@ -62,17 +85,17 @@ bool ScrollController::isLinkAt(Point p) {
     }
 }
 
-ScrollController::Target ScrollController::appUnderPoint(Point p) {
+std::optional<ScrollTarget> ScrollController::appUnderPoint(Point p) {
     const int32_t ownPID = platform_.process.processIdentifier();
     const auto list = platform_.windowList.copyWindowInfo(
         platform::windowListOptionOnScreenOnly | platform::windowListExcludeDesktopElements, platform::nullWindowID);
     const auto* entries = list ? list->asArray() : nullptr;
-    if (!entries) return {};
+    if (!entries) return std::nullopt;
     // Entries are front to back; a malformed one is skipped, not fatal.
     for (const Value& entry : *entries) {
-        if (const auto target = targetWindow(entry, p, ownPID)) return {target->first, target->second};
+        if (auto target = targetWindow(entry, p, ownPID)) return target;
     }
-    return {};
+    return std::nullopt;
 }
 
 void ScrollController::postSyntheticMiddleClick(Point p) {

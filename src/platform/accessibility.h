@@ -35,6 +35,10 @@ public:
     virtual AXError setMessagingTimeout(float seconds) = 0;
     virtual AXError copyElementAtPosition(float x, float y, std::unique_ptr<AXElement>& element) = 0;
     virtual AXError copyAttributeValue(std::string_view attribute, AXValue& value) = 0;
+    // Writes a boolean attribute; an element that has none such refuses it.
+    virtual AXError setAttributeValue(std::string_view /*attribute*/, bool /*value*/) {
+        return ax_error::attributeUnsupported;
+    }
 };
 
 // What lets the program read other applications' elements: a permission the
@@ -46,6 +50,10 @@ class Accessibility {
 public:
     virtual ~Accessibility() = default;
     virtual std::unique_ptr<AXElement> createSystemWide() = 0;
+    // The element of one application: its hit test looks at that application
+    // only. Where the system has no such element, the system-wide one, which
+    // asks the application under the point, stands in for it.
+    virtual std::unique_ptr<AXElement> createApplication(int32_t /*pid*/) { return createSystemWide(); }
     // Whether this process may use accessibility; with prompt, the system may
     // ask the user to grant it.
     virtual bool isProcessTrusted(bool prompt) = 0;

@@ -9,6 +9,9 @@ class ApplicationDelegate {
 public:
     virtual ~ApplicationDelegate() = default;
     virtual void applicationDidFinishLaunching() = 0;
+    // The user opened the program again while it runs (from the Finder,
+    // Spotlight or Launchpad).
+    virtual void applicationReopened() = 0;
 };
 
 class Application {

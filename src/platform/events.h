@@ -41,6 +41,8 @@ inline constexpr EventField scrollWheelDeltaAxis2 = 12;
 inline constexpr EventField sourceUserData = 42;
 inline constexpr EventField scrollWheelPointDeltaAxis1 = 96;
 inline constexpr EventField scrollWheelPointDeltaAxis2 = 97;
+inline constexpr EventField windowUnderMousePointer = 91;
+inline constexpr EventField windowUnderMousePointerThatCanHandleThisEvent = 92;
 }  // namespace event_field
 
 using EventFlags = uint64_t;
@@ -85,10 +87,11 @@ public:
     virtual void enable(bool on) = 0;
     virtual bool isEnabled() const = 0;
     virtual std::unique_ptr<RunLoopSource> createRunLoopSource(int order) = 0;
-    // Whether every click of the mask must reach the tap now. Where catching
-    // every click costs every application latency (X11), a tap brings left and
-    // right presses only while this is on; elsewhere they always come.
-    virtual void setNeedsEveryClick(bool /*needed*/) {}
+    // Whether every click of the mask must reach the tap now. A tap holds each
+    // event it catches until its callback returns, so catching every click
+    // would make every application wait on the program: a tap brings left and
+    // right presses only while this is on.
+    virtual void setNeedsEveryClick(bool needed) = 0;
 };
 
 class EventServices {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -32,6 +33,11 @@ public:
     virtual std::unique_ptr<Timer> scheduledTimer(double interval, bool repeats, std::function<void()> block) = 0;
     virtual void addSource(RunLoopSource& source, RunLoopMode mode) = 0;
     virtual void removeSource(RunLoopSource& source, RunLoopMode mode) = 0;
+    // Seconds on the steady clock the timers keep, for measuring how long
+    // something takes; never the time of day.
+    virtual double currentTime() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    }
 };
 
 }  // namespace qm::platform

@@ -16,6 +16,8 @@ enum class LoginItemStatus { notRegistered = 0, enabled = 1, requiresApproval = 
 class LoginItemService {
 public:
     virtual ~LoginItemService() = default;
+    // Whether this system has the service at all (macOS 12 has none).
+    virtual bool isAvailable() const { return true; }
     virtual LoginItemStatus status() const = 0;
     // Each answers whether it worked, and otherwise describes the error.
     virtual bool registerApp(std::string& error) = 0;

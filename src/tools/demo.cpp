@@ -171,6 +171,8 @@ private:
             return "The " + e["tap"].get<std::string>() + " tap " +
                    (e["verdict"] == "consume" ? "consumes" : "passes") + " the " + what + " at " + at(e["at"]) + ".";
         }
+        if (r.contains("axManual"))
+            return "Quillmere asks process " + dumpLine(r["axManual"]) + " to build its accessibility tree.";
         if (r.contains("settings"))
             return r["settings"]["shown"] == true ? "The settings window opens." : "The settings window closes.";
         if (r.contains("displayLink"))

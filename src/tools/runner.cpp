@@ -104,6 +104,7 @@ void Runner::apply(const Action& action) {
                    [&](const action::WindowInfo& a) { w.windows().putWindowInfo(a.entry); },
                    [&](const action::CloseWindow& a) { w.windows().closeWindow(a.id); },
                    [&](const action::Ax& a) { w.accessibility().addRegion(a.region); },
+                   [&](const action::AxLatency& a) { w.accessibility().setLatency(a.latency); },
                    [&](const action::Move& a) { w.events().movePointer(a.to); },
                    [&](const action::Button& a) {
                        if (a.down)
@@ -115,7 +116,7 @@ void Runner::apply(const Action& action) {
                    [&](const action::Launch&) { launch(); },
                    [&](const action::DisableTap& a) {
                        for (const auto& tap : w.events().taps()) {
-                           if (isKeyTap(*tap) == a.escape) {
+                           if (tapName(*tap) == a.tap) {
                                w.events().disableTap(*tap, a.notice);
                                return;
                            }
@@ -125,7 +126,8 @@ void Runner::apply(const Action& action) {
                    // An answer with no alert up has nothing to answer.
                    [&](const action::AnswerAlert&) {},
                    [&](const action::LoginItem& a) {
-                       w.loginItems().setStatus(a.status);
+                       if (a.available) w.loginItems().setAvailable(*a.available);
+                       if (a.status) w.loginItems().setStatus(*a.status);
                        if (a.fail) w.loginItems().failNextCall(*a.fail);
                    },
                    [&](const action::Onboarding& a) { pressOnboarding(a.button); },
@@ -133,6 +135,11 @@ void Runner::apply(const Action& action) {
                    [&](const action::Settings& a) { useSettings(a); },
                    [&](const action::End&) {},
                    [&](const action::Wake&) { w.wake(); },
+                   // Without a running program there is nothing to open again.
+                   [&](const action::Reopen&) {
+                       if (program_) w.application().reopen();
+                   },
+                   [&](const action::RefuseTaps& a) { w.events().setTapCreationFails(a.refuse); },
                },
                action);
 }

@@ -149,7 +149,7 @@ Action parseWindow(const ParsedJson& arg, const ParsedJson&) {
 
 Action parseAx(const ParsedJson& arg, const ParsedJson&) {
     if (!arg.is_object()) throw Fault("ax must be an object");
-    onlyKeys(arg, {"bounds", "roles", "lastParent", "cyclic"}, "ax");
+    onlyKeys(arg, {"bounds", "roles", "lastParent", "cyclic", "pid", "manual"}, "ax");
     if (!arg.contains("bounds") || !arg.contains("roles")) throw Fault("ax needs bounds and roles");
     const ParsedJson& roles = arg["roles"];
     if (!roles.is_array() || roles.empty()) throw Fault("roles must be a non-empty list");
@@ -157,11 +157,15 @@ Action parseAx(const ParsedJson& arg, const ParsedJson&) {
     for (const auto& role : roles) region.roles.push_back(toValue(role));
     if (arg.contains("lastParent")) region.lastParent = toValue(arg["lastParent"]);
     if (arg.contains("cyclic")) region.cyclic = toBool(arg["cyclic"], "cyclic");
+    if (arg.contains("pid")) region.pid = toPID(arg["pid"]);
+    if (arg.contains("manual")) region.manual = toBool(arg["manual"], "manual");
+    if (region.manual && !region.pid) throw Fault("ax with manual needs the pid of its process");
     return action::Ax{std::move(region)};
 }
 
 Action parseDisableTap(const ParsedJson& arg, const ParsedJson& line) {
-    if (arg != "mouse" && arg != "escape") throw Fault("disableTap must be \"mouse\" or \"escape\"");
+    if (arg != "mouse" && arg != "escape" && arg != "clicks")
+        throw Fault("disableTap must be \"mouse\", \"escape\" or \"clicks\"");
     platform::EventType notice = 0;
     if (const auto it = line.find("notice"); it != line.end() && !it->is_null()) {
         if (*it == "timeout")
@@ -171,7 +175,7 @@ Action parseDisableTap(const ParsedJson& arg, const ParsedJson& line) {
         else
             throw Fault("notice must be \"timeout\", \"userInput\" or null");
     }
-    return action::DisableTap{arg == "escape", notice};
+    return action::DisableTap{arg.get<std::string>(), notice};
 }
 
 Action parseScreens(const ParsedJson& arg, const ParsedJson&) {
@@ -201,10 +205,13 @@ Action parseMenu(const ParsedJson& arg, const ParsedJson&) {
 
 Action parseLoginItem(const ParsedJson& arg, const ParsedJson&) {
     if (!arg.is_object()) throw Fault("loginItem must be an object");
-    onlyKeys(arg, {"status", "fail"}, "loginItem");
-    if (!arg.contains("status")) throw Fault("loginItem needs a status");
-    const auto status = static_cast<platform::LoginItemStatus>(toInteger(arg["status"], "status", 0, 3));
-    return action::LoginItem{status, optionalString(arg, "fail")};
+    onlyKeys(arg, {"status", "fail", "available"}, "loginItem");
+    if (!arg.contains("status") && !arg.contains("available")) throw Fault("loginItem needs a status or available");
+    action::LoginItem item{std::nullopt, optionalString(arg, "fail"), std::nullopt};
+    if (arg.contains("status"))
+        item.status = static_cast<platform::LoginItemStatus>(toInteger(arg["status"], "status", 0, 3));
+    if (arg.contains("available")) item.available = toBool(arg["available"], "available");
+    return item;
 }
 
 Action parseAnswerAlert(const ParsedJson& arg, const ParsedJson&) {
@@ -297,6 +304,11 @@ const std::map<std::string, ActionKind>& actionKinds() {
           },
           {}}},
         {"ax", {parseAx, {}}},
+        {"axLatency",
+         {[](const ParsedJson& a, const ParsedJson&) -> Action {
+              return action::AxLatency{sim::toMicros(toNumber(a, "axLatency", 0, latestSeconds))};
+          },
+          {}}},
         {"move",
          {[](const ParsedJson& a, const ParsedJson&) -> Action { return action::Move{toPoint(a, "move")}; }, {}}},
         {"down",
@@ -338,6 +350,15 @@ const std::map<std::string, ActionKind>& actionKinds() {
               requireTrue(a, "wake");
               return action::Wake{};
           },
+          {}}},
+        {"reopen",
+         {[](const ParsedJson& a, const ParsedJson&) -> Action {
+              requireTrue(a, "reopen");
+              return action::Reopen{};
+          },
+          {}}},
+        {"refuseTaps",
+         {[](const ParsedJson& a, const ParsedJson&) -> Action { return action::RefuseTaps{toBool(a, "refuseTaps")}; },
           {}}},
     };
     return kinds;

@@ -47,6 +47,9 @@ struct CloseWindow {
 struct Ax {
     sim::AXRegion region;
 };
+struct AxLatency {
+    sim::Micros latency;
+};
 struct Move {
     platform::Point to;
 };
@@ -61,7 +64,7 @@ struct Key {
 };
 struct Launch {};
 struct DisableTap {
-    bool escape;
+    std::string tap;  // "mouse", "escape" or "clicks"
     platform::EventType notice;
 };  // notice 0: silently
 struct End {};
@@ -72,13 +75,18 @@ struct AnswerAlert {
     bool first;
 };
 struct LoginItem {
-    platform::LoginItemStatus status;
+    std::optional<platform::LoginItemStatus> status;
     std::optional<std::string> fail;
+    std::optional<bool> available;
 };
 struct Onboarding {
     std::string button;  // a button's identifier, or "close" for the title bar's
 };
 struct Wake {};
+struct Reopen {};
+struct RefuseTaps {
+    bool refuse;
+};
 struct RefreshRate {
     sim::RefreshRate rate;
 };
@@ -94,7 +102,8 @@ using Action =
     std::variant<action::Screens, action::Trusted, action::Frontmost, action::Defaults, action::Window,
                  action::WindowInfo, action::CloseWindow, action::Ax, action::Move, action::Button, action::Key,
                  action::Launch, action::DisableTap, action::End, action::Menu, action::AnswerAlert, action::LoginItem,
-                 action::Onboarding, action::Wake, action::RefreshRate, action::Settings>;
+                 action::Onboarding, action::Wake, action::RefreshRate, action::Settings, action::AxLatency,
+                 action::Reopen, action::RefuseTaps>;
 
 struct Step {
     int line;

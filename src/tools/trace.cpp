@@ -28,14 +28,16 @@ Json menuEntry(const sim::SimMenuItem& item) {
 
 }  // namespace
 
-bool isKeyTap(const sim::TapState& tap) {
-    return tap.mask & platform::eventMaskBit(et::keyDown);
+std::string_view tapName(const sim::TapState& tap) {
+    if (tap.mask & platform::eventMaskBit(et::keyDown)) return "escape";
+    if (tap.mask & platform::eventMaskBit(et::otherMouseDown)) return "mouse";
+    return "clicks";
 }
 
 std::vector<std::string> recordNames() {
-    return {"alert", "axPrompt",  "defaults", "delivered", "displayLink", "enabled",    "escTap",
-            "log",   "loginItem", "marker",   "menu",      "onboarding",  "openURL",    "post",
-            "quit",  "scroll",    "settings", "state",     "tapped",      "updateCheck"};
+    return {"alert",  "axManual", "axPrompt",  "defaults", "delivered", "displayLink", "enabled",
+            "escTap", "log",      "loginItem", "marker",   "menu",      "onboarding",  "openURL",
+            "post",   "quit",     "scroll",    "settings", "state",     "tapped",      "updateCheck"};
 }
 
 bool isSettingsWindow(const sim::SimWindow& window) {
@@ -52,7 +54,7 @@ void Trace::record(const char* key, Json value) {
 }
 
 void Trace::tapped(const sim::TapState& tap, const sim::SimEvent& event, bool consumed) {
-    Json value = {{"tap", isKeyTap(tap) ? "escape" : "mouse"}, {"type", event.type()}};
+    Json value = {{"tap", tapName(tap)}, {"type", event.type()}};
     if (sim::isMouseButtonEvent(event.type())) value["button"] = event.integerValueField(field::mouseButtonNumber);
     value["at"] = point(event.location());
     value["verdict"] = consumed ? "consume" : "pass";
@@ -60,11 +62,11 @@ void Trace::tapped(const sim::TapState& tap, const sim::SimEvent& event, bool co
 }
 
 void Trace::tapCreated(const sim::TapState& tap) {
-    if (isKeyTap(tap)) record("escTap", true);
+    if (tapName(tap) == "escape") record("escTap", true);
 }
 
 void Trace::tapRemoved(const sim::TapState& tap) {
-    if (isKeyTap(tap)) record("escTap", false);
+    if (tapName(tap) == "escape") record("escTap", false);
 }
 
 void Trace::postedToHID(const sim::SimEvent& event) {
@@ -81,11 +83,13 @@ void Trace::postedToHID(const sim::SimEvent& event) {
 }
 
 void Trace::postedToPid(const sim::SimEvent& event, int32_t pid) {
-    record("scroll", {{"wheel1", event.integerValueField(field::scrollWheelPointDeltaAxis1)},
-                      {"wheel2", event.integerValueField(field::scrollWheelPointDeltaAxis2)},
-                      {"route", "pid"},
-                      {"pid", pid},
-                      {"at", point(event.location())}});
+    Json value = {{"wheel1", event.integerValueField(field::scrollWheelPointDeltaAxis1)},
+                  {"wheel2", event.integerValueField(field::scrollWheelPointDeltaAxis2)},
+                  {"route", "pid"},
+                  {"pid", pid},
+                  {"at", point(event.location())}};
+    if (const int64_t window = event.integerValueField(field::windowUnderMousePointer)) value["window"] = window;
+    record("scroll", std::move(value));
 }
 
 void Trace::delivered(const sim::SimEvent& event, std::optional<int32_t> pid) {

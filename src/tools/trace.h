@@ -3,6 +3,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/scroll_controller.h"
@@ -42,6 +43,7 @@ public:
     void logged(std::string_view line) override { record("log", line); }
     void quitRequested() override { record("quit", true); }
     void trustPrompted() override { record("axPrompt", true); }
+    void manualAccessibilitySet(int32_t pid) override { record("axManual", pid); }
     void displayLinkStarted() override { record("displayLink", true); }
     void displayLinkStopped() override { record("displayLink", false); }
 
@@ -57,8 +59,9 @@ private:
     int onboardingStep_ = -1;  // the step last reported; -1 while no window shows
 };
 
-// Whether a tap listens to keys: the Escape tap, as opposed to the mouse tap.
-bool isKeyTap(const sim::TapState& tap);
+// What a tap is, by what it listens to: "escape" (keys), "mouse" (the other
+// buttons) or "clicks" (left and right presses, while a session is locked).
+std::string_view tapName(const sim::TapState& tap);
 
 // The keys of the records, each written beside "t", in alphabetical order.
 std::vector<std::string> recordNames();

@@ -53,5 +53,18 @@ TEST(LaunchAtLoginElsewhere, AChangeMadeInTheSystemSettingsShowsAtTheNextOpening
     EXPECT_EQ(run.leftOver(), "");
 }
 
+// macOS 12 has no login-item service: the item says so by being disabled, and
+// nothing is asked of a service that is not there.
+TEST(LaunchAtLoginElsewhere, WithoutTheServiceTheItemIsDisabledAndNothingIsCalled) {
+    AppRun run;
+    run.then(kTrusted + kOnboarded + line(0, R"("loginItem": {"available": false})") + kLaunch +
+             line(1, R"("menu": "toggleLaunchAtLogin")"));
+    run.delegate().toggleLaunchAtLogin();
+    EXPECT_EQ(run.lastMenu()[loginRow], menuEntry("Launch at Login", false, false));
+    EXPECT_TRUE(run.values("loginItem").empty());
+    EXPECT_TRUE(run.values("log").empty());
+    EXPECT_EQ(run.leftOver(), "");
+}
+
 }  // namespace
 }  // namespace qm::test

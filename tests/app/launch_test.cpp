@@ -28,12 +28,17 @@ TEST(Launch, FirstLaunchWithPermissionStartsTheEngineBeforeTheOnboardingAndRunsN
 
 TEST(Launch, FirstLaunchWithoutPermissionShowsTheOnboardingAndThePollStartsTheEngine) {
     AppRun run;
-    run.then(kLaunch + line(2.3, R"("trusted": true)") + line(6, R"("end": true)"));
+    run.then(kLaunch + line(1, R"("onboarding": "next")") + line(1.5, R"("onboarding": "openSettings")") +
+             line(2.3, R"("trusted": true)") + line(6, R"("end": true)"));
 
     EXPECT_EQ(run.values("defaults"), std::vector<Json>{kFlagStored});
-    EXPECT_EQ(run.values("onboarding"), std::vector<Json>{kOnboardingShown}) << "the onboarding stays open";
+    EXPECT_EQ(run.values("onboarding"), (std::vector<Json>{kOnboardingShown, {{"shown", true}, {"step", 1}}}))
+        << "the onboarding stays open";
     EXPECT_TRUE(run.values("alert").empty());
-    EXPECT_TRUE(run.values("axPrompt").empty());
+    // Never at the launch; the settings are opened only after the system was
+    // asked with its prompt, which puts the program in their list.
+    EXPECT_EQ(run.times("axPrompt"), std::vector<double>{1.5});
+    EXPECT_EQ(run.indexOf("axPrompt") + 1, run.indexOf("openURL"));
     EXPECT_EQ(run.values("enabled"), std::vector<Json>{true});
     EXPECT_EQ(run.times("enabled"), std::vector<double>{3.0});
     // The tick itself brings the menu up to date, before anyone opens it.

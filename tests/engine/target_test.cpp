@@ -124,6 +124,59 @@ TEST(Links, SearchClimbsTwelveElementsAndLooksPastUnreadableRoles) {
     }
 }
 
+// The search runs while the press waits, and everything behind it: it gives
+// up once 0.05 s have passed, each query waiting at most 0.025 s, and what it
+// did not finish counts as no link.
+TEST(Links, TheSearchHoldsThePressNoLongerThanItsBudgetHoweverSlowTheBrowser) {
+    struct Case {
+        double latency;
+        const char* firstState;
+        double answeredAt;
+    };
+    // The first query asks the browser to build its tree; then the hit test,
+    // a role, a parent, a role.
+    for (const Case& c : {Case{0.01, "swallowUp", 1.05}, Case{0.02, "pressed", 1.06}, Case{0.0249, "pressed", 1.0747},
+                          Case{30, "pressed", 1.05}}) {
+        SCOPED_TRACE(c.latency);
+        ScenarioRun run(launchedWith("com.google.Chrome", 700) + window(1, 700, "[0, 0, 1440, 900]") +
+                        linkRegion(R"(["AXStaticText", "AXLink"])") + line(1, R"("move": [400, 220])") +
+                        line(1, "\"axLatency\": " + std::to_string(c.latency)));
+        // A timer due while the press waits fires once the tap has answered.
+        std::vector<double> fired;
+        auto timer =
+            run.world().runLoop().scheduledTimer(0.001, false, [&] { fired.push_back(run.times("tapped")[0]); });
+        run.then(line(1, R"("down": "middle")"));
+        EXPECT_EQ(run.values("state"), std::vector<Json>{c.firstState});
+        EXPECT_EQ(run.times("tapped").front(), c.answeredAt);
+        EXPECT_EQ(fired, std::vector<double>{c.answeredAt});
+        timer.reset();
+        EXPECT_EQ(run.leftOver(), "");
+    }
+}
+
+// Electron applications build their web content's tree only once an assistive
+// program asks: the first search in each process asks, and only the first.
+TEST(Links, EachWebApplicationIsAskedOnceToBuildItsTreeBeforeItsFirstSearch) {
+    const std::string slack = launchedWith("com.tinyspeck.slackmacgap", 800) + window(1, 800, "[0, 0, 1440, 900]") +
+                              line(0, R"("ax": {"bounds": [300, 200, 200, 50], "roles": ["AXStaticText", "AXLink"],)"
+                                      R"( "pid": 800, "manual": true})");
+    // Another process's link on top is no part of Slack's tree.
+    ScenarioRun run(slack + line(0, R"("ax": {"bounds": [0, 0, 1440, 900], "roles": ["AXLink"], "pid": 801})") +
+                    middleClick(1) + middleClick(2));
+    EXPECT_EQ(run.values("axManual"), std::vector<Json>{800});
+    EXPECT_EQ(run.times("axManual"), std::vector<double>{1.0});
+    EXPECT_EQ(run.values("state"), (std::vector<Json>{"swallowUp", "idle", "swallowUp", "idle"}));
+    EXPECT_EQ(run.values("post").size(), 4u);
+    EXPECT_EQ(run.leftOver(), "");
+
+    // A process that did not take the request in time is not asked again.
+    ScenarioRun late(slack + line(1, R"("axLatency": 1)") + middleClick(1) + line(1.5, R"("key": 53)") +
+                     line(2, R"("axLatency": 0)") + middleClick(3));
+    EXPECT_TRUE(late.values("axManual").empty());
+    EXPECT_EQ(late.values("state"), (std::vector<Json>{"pressed", "locked", "idle", "pressed", "locked"}));
+    EXPECT_EQ(late.leftOver(), "");
+}
+
 // Scrolls with the anchor at (400, 300) while the pointer visits each point in turn, 0.2 s apiece.
 std::string visiting(const std::vector<std::string>& points) {
     std::string text = line(1, R"("move": [400, 300])") + line(1, R"("down": "middle")");
@@ -141,7 +194,7 @@ Lines routes(const ScenarioRun& run) {
     for (const Json& record : run.records("scroll")) {
         const Json& s = record["scroll"];
         std::string text = s["route"].get<std::string>();
-        if (s["route"] == "pid") text += " " + s["pid"].dump() + " " + s["at"].dump();
+        if (s["route"] == "pid") text += " " + s["pid"].dump() + " " + s["at"].dump() + " window " + s["window"].dump();
         if (out.empty() || out.back() != text) out.push_back(text);
     }
     return out;
@@ -151,7 +204,8 @@ TEST(Routing, ScrollsFollowThePointerInsideTheTargetAndAddressItOutside) {
     // Right edge, one point past it, bottom edge, one point below it.
     ScenarioRun run(launchedWith("com.apple.TextEdit", 501) + window(1, 502, "[100, 100, 600, 400]") +
                     visiting({"[700, 300]", "[701, 300]", "[400, 500]", "[400, 501]"}));
-    EXPECT_EQ(routes(run), (Lines{"hid", "pid 502 [400,300]", "hid", "pid 502 [400,300]"}));
+    // Addressed to the process, the event names the target's window, which the event stream no longer finds.
+    EXPECT_EQ(routes(run), (Lines{"hid", "pid 502 [400,300] window 1", "hid", "pid 502 [400,300] window 1"}));
     for (const Json& record : run.records("scroll")) {
         const double t = record["t"].get<double>();
         const bool outside = (t > 1.2 && t <= 1.4) || t > 1.6;
@@ -183,7 +237,7 @@ TEST(Routing, TargetIsTheFrontOrdinaryWindowOfAnotherProcess) {
                     window(4, 1000, "[350, 250, 100, 100]") + visiting({"[400, 600]"}));
     ASSERT_EQ(run.world().ownPID(), 1000);
     EXPECT_EQ(run.values("marker").front(), Json::parse(R"({"frame": [380, 580, 40, 40]})"));
-    EXPECT_EQ(routes(run), (Lines{"pid 502 [400,300]"}));
+    EXPECT_EQ(routes(run), (Lines{"pid 502 [400,300] window 2"}));
     EXPECT_EQ(run.leftOver(), "");
 }
 

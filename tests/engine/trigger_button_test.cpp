@@ -41,8 +41,8 @@ TEST(TriggerButton, ALockedSessionEndsOnAnyClickButAnotherSideButton) {
         const char* press;
     };
     for (const Case& c :
-         {Case{"\"middle\"", true, "1.5 mouse 25/2 consume"}, Case{"\"left\"", true, "1.5 mouse 1/0 consume"},
-          Case{"\"right\"", true, "1.5 mouse 3/1 consume"}, Case{"4", false, "1.5 mouse 25/4 pass"}}) {
+         {Case{"\"middle\"", true, "1.5 mouse 25/2 consume"}, Case{"\"left\"", true, "1.5 clicks 1/0 consume"},
+          Case{"\"right\"", true, "1.5 clicks 3/1 consume"}, Case{"4", false, "1.5 mouse 25/4 pass"}}) {
         SCOPED_TRACE(c.button);
         ScenarioRun run(withTrigger(3) + line(1, R"("move": [400, 300])") + line(1, R"("down": 3)") +
                         line(1.1, R"("up": 3)") + line(1.5, std::string("\"down\": ") + c.button) +

@@ -88,6 +88,8 @@ struct Model {
     int64_t trigger = kMiddle;
     ScrollState state = ScrollState::idle;
     bool enabled = false, tap = false, tapOn = false, esc = false, escOn = false;
+    // The second tap a locked session adds for left and right presses.
+    bool clicks = false, clicksOn = false;
     bool session = false, moved = false, polling = false, trusted = false;
     // Whether the poll switches the engine on once trusted: after a
     // withdrawal, only if the engine was on when the permission went.
@@ -118,7 +120,7 @@ struct Model {
         return false;
     }
     void exit() {
-        session = esc = escOn = false;
+        session = esc = escOn = clicks = clicksOn = false;
         state = ScrollState::idle;
     }
     void startWatchdog(Micros t) {
@@ -151,7 +153,7 @@ struct Model {
     }
     void trustChanged(bool now, Micros t) {
         trusted = now;
-        if (!now) tapOn = escOn = false;
+        if (!now) tapOn = escOn = clicksOn = false;
         if (tap && !now) withdraw(t);
         // Looked at once more shortly after, while there is something to lose.
         if (tap) recheckAt = t + kTrustRecheck;
@@ -166,9 +168,10 @@ struct Model {
     bool recheckPending(Micros now) const { return recheckAt && now < *recheckAt; }
     void watchdogTick() {
         if (!enabled || !tap) return;
-        const bool found = !tapOn || (esc && !escOn);
+        const bool found = !tapOn || (esc && !escOn) || (clicks && !clicksOn);
         tapOn = true;
         escOn = esc;
+        clicksOn = clicks;
         if (found && state != ScrollState::idle) exit();
     }
     // The mouse tap's verdict on an event it sees: true to consume. Sets
@@ -191,7 +194,8 @@ struct Model {
                 exit();
             } else if (state == ScrollState::pressed) {
                 state = ScrollState::locked;
-                esc = escOn = trusted && !tapsFail;  // the Escape tap needs the permission
+                // Both taps a locked session adds need the permission.
+                esc = escOn = clicks = clicksOn = trusted && !tapsFail;
             } else if (state == ScrollState::swallowUp) {
                 state = ScrollState::idle;
             } else {
@@ -216,7 +220,7 @@ struct Model {
 };
 
 struct Tapped {
-    bool key;
+    std::string_view tap;
     EventType type;
     bool consumed;
     bool operator==(const Tapped&) const = default;
@@ -224,7 +228,7 @@ struct Tapped {
 
 std::string text(const std::vector<Tapped>& v) {
     std::ostringstream o;
-    for (const auto& t : v) o << (t.key ? " key:" : " mouse:") << t.type << (t.consumed ? "/consume" : "/pass");
+    for (const auto& t : v) o << " " << t.tap << ":" << t.type << (t.consumed ? "/consume" : "/pass");
     return o.str();
 }
 
@@ -288,7 +292,7 @@ public:
                 if (m_.esc && m_.escOn) {
                     const bool consume = m_.state == ScrollState::locked && s.a == kEscape;
                     if (consume) m_.exit();
-                    expected_.push_back({true, et::keyDown, consume});
+                    expected_.push_back({"escape", et::keyDown, consume});
                     expectDelivered_ -= consume;
                 }
                 expectDelivered_ += 2;
@@ -340,8 +344,8 @@ public:
     }
 
     void tapped(const sim::TapState& tap, const sim::SimEvent& e, bool consumed) override {
-        const bool key = tools::isKeyTap(tap);
-        tapped_.push_back({key, e.type(), consumed});
+        const bool key = tools::tapName(tap) == "escape";
+        tapped_.push_back({tools::tapName(tap), e.type(), consumed});
         if (!consumed) return;
         const auto type = e.type();
         if (e.integerValueField(field::sourceUserData) == syntheticEventTag) violations_ += "stamped event consumed; ";
@@ -373,27 +377,27 @@ public:
 
 private:
     void expectMouse(EventType type, int64_t button, uint64_t flags, int64_t userData, Micros now) {
-        const bool seen = m_.tap && m_.tapOn &&
-                          (type == et::leftMouseDown || type == et::rightMouseDown || type == et::otherMouseDown ||
-                           type == et::otherMouseUp);
+        const bool click = type == et::leftMouseDown || type == et::rightMouseDown;
+        const bool seen = click ? m_.clicks && m_.clicksOn
+                                : m_.tap && m_.tapOn && (type == et::otherMouseDown || type == et::otherMouseUp);
         bool link = false;
         const bool consume = seen && m_.decide(type, button, flags, userData, now, link);
-        if (seen) expected_.push_back({false, type, consume});
+        if (seen) expected_.push_back({click ? "clicks" : "mouse", type, consume});
         expectDelivered_ += !consume;
         if (!link || m_.eventsFail) return;
         // The click that replaces the press comes back through the tap, stamped.
-        expected_.push_back({false, et::otherMouseDown, false});
-        expected_.push_back({false, et::otherMouseUp, false});
+        expected_.push_back({"mouse", et::otherMouseDown, false});
+        expected_.push_back({"mouse", et::otherMouseUp, false});
         expectDelivered_ += 2;
         expectPosted_ += 2;
     }
 
     void disableTap(bool escape, EventType notice) {
         for (const auto& tap : world().events().taps()) {
-            if (tools::isKeyTap(*tap) != escape) continue;
+            if (tools::tapName(*tap) != (escape ? "escape" : "mouse")) continue;
             (escape ? m_.escOn : m_.tapOn) = false;
             if (notice != 0) {
-                expected_.push_back({escape, notice, false});
+                expected_.push_back({tools::tapName(*tap), notice, false});
                 if (!escape && m_.enabled) m_.tapOn = true;
                 if (escape && m_.enabled && m_.state == ScrollState::locked) m_.escOn = true;
                 if (m_.state != ScrollState::idle) m_.exit();
@@ -429,14 +433,17 @@ private:
         if (engine.state() != m_.state)
             o << "state " << toString(engine.state()) << ", expected " << toString(m_.state) << "; ";
         if (engine.isEnabled() != m_.enabled) o << "isEnabled " << engine.isEnabled() << "; ";
-        int mouse = 0, esc = 0;
-        bool mouseOn = false, escOn = false;
+        int mouse = 0, esc = 0, clicks = 0;
+        bool mouseOn = false, escOn = false, clicksOn = false;
         for (const auto& tap : world().events().taps()) {
-            (tools::isKeyTap(*tap) ? esc : mouse) += 1;
-            (tools::isKeyTap(*tap) ? escOn : mouseOn) = tap->enabled;
+            const auto name = tools::tapName(*tap);
+            (name == "escape" ? esc : name == "mouse" ? mouse : clicks) += 1;
+            (name == "escape" ? escOn : name == "mouse" ? mouseOn : clicksOn) = tap->enabled;
         }
         if (mouse != m_.tap || (mouse && mouseOn != m_.tapOn)) o << mouse << " mouse taps, on " << mouseOn << "; ";
         if (esc != m_.esc || (esc && escOn != m_.escOn)) o << esc << " Escape taps, on " << escOn << "; ";
+        if (clicks != m_.clicks || (clicks && clicksOn != m_.clicksOn))
+            o << clicks << " taps for left and right presses, on " << clicksOn << "; ";
         const bool inSession = engine.state() == ScrollState::pressed || engine.state() == ScrollState::locked;
         if (esc && engine.state() != ScrollState::locked) o << "Escape tap outside a locked session; ";
         const std::size_t timers = world().runLoop().validTimers();

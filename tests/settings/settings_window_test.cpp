@@ -145,11 +145,13 @@ TEST(SettingsWindow, RestoreDefaultsRemovesTheSettingsAndKeepsTheExclusions) {
 }
 
 // Closing hides the window; showing it again shows what is stored now, and an
-// exclusion made from the menu appears in an open window at once.
+// exclusion made from the menu appears in an open window at once. Opening the
+// running program again shows it too: the way in when the status item is out
+// of sight.
 TEST(SettingsWindow, ShownAgainItShowsWhatIsStoredNow) {
-    ScenarioRun run(launchedInEditor() + kOpen + line(1.5, R"("menu": "showSettings")") +
+    ScenarioRun run(line(0, R"("reopen": true)") + launchedInEditor() + kOpen + line(1.5, R"("menu": "showSettings")") +
                     line(2, R"("settings": "close")") + line(3, R"("defaults": {"deadZone": 30})") +
-                    line(4, R"("menu": "showSettings")"));
+                    line(4, R"("reopen": true)"));
     EXPECT_EQ(run.values("settings"), (std::vector<Json>{{{"shown", true}}, {{"shown", false}}, {{"shown", true}}}));
     EXPECT_EQ(run.world().ledger().live(sim::Ledger::window), 1u);
     EXPECT_EQ(control(run, "deadZone")->value, 30);

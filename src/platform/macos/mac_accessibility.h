@@ -14,6 +14,7 @@ public:
     platform::AXError setMessagingTimeout(float seconds) override;
     platform::AXError copyElementAtPosition(float x, float y, std::unique_ptr<platform::AXElement>& element) override;
     platform::AXError copyAttributeValue(std::string_view attribute, platform::AXValue& value) override;
+    platform::AXError setAttributeValue(std::string_view attribute, bool value) override;
 
 private:
     CFRef<AXUIElementRef> element_;
@@ -22,6 +23,7 @@ private:
 class MacAccessibility : public platform::Accessibility {
 public:
     std::unique_ptr<platform::AXElement> createSystemWide() override;
+    std::unique_ptr<platform::AXElement> createApplication(int32_t pid) override;
     bool isProcessTrusted(bool prompt) override;
 };
 

@@ -44,10 +44,22 @@ platform::AXError MacAXElement::copyAttributeValue(std::string_view attribute, A
     return error;
 }
 
+platform::AXError MacAXElement::setAttributeValue(std::string_view attribute, bool value) {
+    auto name = cfString(attribute);
+    if (!name) return kAXErrorIllegalArgument;
+    return AXUIElementSetAttributeValue(element_.get(), name.get(), value ? kCFBooleanTrue : kCFBooleanFalse);
+}
+
 std::unique_ptr<platform::AXElement> MacAccessibility::createSystemWide() {
     CFRef<AXUIElementRef> systemWide(AXUIElementCreateSystemWide());
     if (!systemWide) return nullptr;
     return std::make_unique<MacAXElement>(std::move(systemWide));
+}
+
+std::unique_ptr<platform::AXElement> MacAccessibility::createApplication(int32_t pid) {
+    CFRef<AXUIElementRef> application(AXUIElementCreateApplication(pid));
+    if (!application) return nullptr;
+    return std::make_unique<MacAXElement>(std::move(application));
 }
 
 bool MacAccessibility::isProcessTrusted(bool prompt) {

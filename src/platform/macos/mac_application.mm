@@ -20,6 +20,12 @@
     _delegate->applicationDidFinishLaunching();
 }
 
+// Handled by the program, which shows a window of its own: the system is to do nothing more.
+- (BOOL)applicationShouldHandleReopen:(NSApplication*)sender hasVisibleWindows:(BOOL)flag {
+    _delegate->applicationReopened();
+    return NO;
+}
+
 // A menu-bar application keeps running with no window open.
 - (BOOL)applicationShouldTerminateAfterLastWindowClosed:(NSApplication*)sender {
     return NO;

@@ -41,16 +41,45 @@ private:
     CFRef<CGEventSourceRef> source_;
 };
 
-class MacEventTap : public platform::EventTap {
+// One port of the window server's event taps, with what its callback reaches.
+class TapPort {
 public:
     // What the system's C callback needs to reach the program's callback.
     struct Target {
         platform::TapCallback callback;
         void* userInfo;
     };
+    // Where and how the port taps the event stream.
+    struct Place {
+        CGEventTapLocation location;
+        CGEventTapPlacement placement;
+        CGEventTapOptions options;
+    };
 
-    MacEventTap(CFRef<CFMachPortRef> port, std::unique_ptr<Target> target)
+    // Nothing when the process may not filter input events.
+    static std::unique_ptr<TapPort> create(const Place& place, CGEventMask mask, const Target& target);
+    ~TapPort();
+    TapPort(const TapPort&) = delete;
+    TapPort& operator=(const TapPort&) = delete;
+
+    CFMachPortRef port() const { return port_.get(); }
+
+private:
+    TapPort(std::unique_ptr<Target> target, CFRef<CFMachPortRef> port)
         : target_(std::move(target)), port_(std::move(port)) {}
+
+    // Outlives the port, whose callbacks point at it.
+    std::unique_ptr<Target> target_;
+    CFRef<CFMachPortRef> port_;
+};
+
+// The tap the program asked for. A tap holds each event it listens to until
+// its callback returns, so left and right presses come through a second port,
+// made only while the program needs every click.
+class MacEventTap : public platform::EventTap {
+public:
+    MacEventTap(std::unique_ptr<TapPort> port, const TapPort::Place& place, CGEventMask clicks,
+                const TapPort::Target& target);
     ~MacEventTap() override;
     MacEventTap(const MacEventTap&) = delete;
     MacEventTap& operator=(const MacEventTap&) = delete;
@@ -58,11 +87,16 @@ public:
     void enable(bool on) override;
     bool isEnabled() const override;
     std::unique_ptr<platform::RunLoopSource> createRunLoopSource(int order) override;
+    void setNeedsEveryClick(bool needed) override;
 
 private:
-    // Outlives the port, whose callbacks point at it.
-    std::unique_ptr<Target> target_;
-    CFRef<CFMachPortRef> port_;
+    struct ClickPort;
+
+    std::unique_ptr<TapPort> port_;
+    TapPort::Place place_;
+    CGEventMask clicks_;
+    TapPort::Target target_;
+    std::unique_ptr<ClickPort> clickPort_;
 };
 
 class MacEventServices : public platform::EventServices {

@@ -1,5 +1,7 @@
 #include "platform/macos/mac_events.h"
 
+#include <dispatch/dispatch.h>
+
 #include "platform/macos/mac_run_loop.h"
 
 namespace qm::macos {
@@ -14,11 +16,14 @@ namespace {
 CGEventRef tapTrampoline(CGEventTapProxy, CGEventType type, CGEventRef event, void* userInfo) {
     // No AppKit event drains a pool here, and an agent application gets few of them anyway.
     @autoreleasepool {
-        const auto* target = static_cast<const MacEventTap::Target*>(userInfo);
+        const auto* target = static_cast<const TapPort::Target*>(userInfo);
         MacEvent borrowed = MacEvent::borrowing(event);
         return target->callback(type, &borrowed, target->userInfo) ? event : nullptr;
     }
 }
+
+// Left and right presses: a tap gets them only while it needs every click.
+constexpr CGEventMask clickMask = CGEventMaskBit(kCGEventLeftMouseDown) | CGEventMaskBit(kCGEventRightMouseDown);
 
 CGEventSourceRef cgSource(const EventSource* source) {
     return source ? static_cast<const MacEventSource*>(source)->source() : nullptr;
@@ -56,34 +61,85 @@ void MacEvent::setIntegerValueField(platform::EventField field, int64_t value) {
     CGEventSetIntegerValueField(event_, static_cast<CGEventField>(field), value);
 }
 
-MacEventTap::~MacEventTap() {
+std::unique_ptr<TapPort> TapPort::create(const Place& place, CGEventMask mask, const Target& target) {
+    auto held = std::make_unique<Target>(target);
+    CFRef<CFMachPortRef> port(
+        CGEventTapCreate(place.location, place.placement, place.options, mask, tapTrampoline, held.get()));
+    if (!port) return nullptr;
+    return std::unique_ptr<TapPort>(new TapPort(std::move(held), std::move(port)));
+}
+
+TapPort::~TapPort() {
     CGEventTapEnable(port_.get(), false);
     CFMachPortInvalidate(port_.get());
 }
 
+// The port for left and right presses, live on the main run loop in every mode
+// as the program's own taps are.
+struct MacEventTap::ClickPort {
+    explicit ClickPort(std::unique_ptr<TapPort> port)
+        : port(std::move(port)), source(CFMachPortCreateRunLoopSource(kCFAllocatorDefault, this->port->port(), 0)) {
+        if (source) CFRunLoopAddSource(CFRunLoopGetMain(), source.get(), kCFRunLoopCommonModes);
+    }
+    ~ClickPort() {
+        if (source) CFRunLoopSourceInvalidate(source.get());
+    }
+    ClickPort(const ClickPort&) = delete;
+    ClickPort& operator=(const ClickPort&) = delete;
+
+    std::unique_ptr<TapPort> port;
+    CFRef<CFRunLoopSourceRef> source;
+};
+
+MacEventTap::MacEventTap(std::unique_ptr<TapPort> port, const TapPort::Place& place, CGEventMask clicks,
+                         const TapPort::Target& target)
+    : port_(std::move(port)), place_(place), clicks_(clicks), target_(target) {}
+
+MacEventTap::~MacEventTap() = default;
+
 void MacEventTap::enable(bool on) {
-    CGEventTapEnable(port_.get(), on);
+    CGEventTapEnable(port_->port(), on);
+    if (clickPort_) CGEventTapEnable(clickPort_->port->port(), on);
 }
 
 bool MacEventTap::isEnabled() const {
-    return CGEventTapIsEnabled(port_.get());
+    return CGEventTapIsEnabled(port_->port()) && (!clickPort_ || CGEventTapIsEnabled(clickPort_->port->port()));
 }
 
 std::unique_ptr<platform::RunLoopSource> MacEventTap::createRunLoopSource(int order) {
     return std::make_unique<MacRunLoopSource>(
-        CFRef<CFRunLoopSourceRef>(CFMachPortCreateRunLoopSource(kCFAllocatorDefault, port_.get(), order)));
+        CFRef<CFRunLoopSourceRef>(CFMachPortCreateRunLoopSource(kCFAllocatorDefault, port_->port(), order)));
+}
+
+void MacEventTap::setNeedsEveryClick(bool needed) {
+    if (needed == (clickPort_ != nullptr) || !clicks_) return;
+    if (needed) {
+        // Without it a locked session still ends by a middle click, Escape or the watchdog.
+        if (auto port = TapPort::create(place_, clicks_, target_))
+            clickPort_ = std::make_unique<ClickPort>(std::move(port));
+        return;
+    }
+    // Its own callback may be the one running, and the system is still inside
+    // the port's callout: it is switched off and unhooked now, and let go on
+    // the next turn of the main queue.
+    CGEventTapEnable(clickPort_->port->port(), false);
+    if (clickPort_->source) CFRunLoopRemoveSource(CFRunLoopGetMain(), clickPort_->source.get(), kCFRunLoopCommonModes);
+    auto held = std::make_shared<std::unique_ptr<ClickPort>>(std::move(clickPort_));
+    dispatch_async(dispatch_get_main_queue(), ^{
+      held->reset();
+    });
 }
 
 std::unique_ptr<platform::EventTap> MacEventServices::tapCreate(platform::TapLocation location,
                                                                 platform::TapPlacement placement,
                                                                 platform::TapOptions options, platform::EventMask mask,
                                                                 platform::TapCallback callback, void* userInfo) {
-    auto target = std::make_unique<MacEventTap::Target>(MacEventTap::Target{callback, userInfo});
-    CFRef<CFMachPortRef> port(
-        CGEventTapCreate(static_cast<CGEventTapLocation>(location), static_cast<CGEventTapPlacement>(placement),
-                         static_cast<CGEventTapOptions>(options), mask, tapTrampoline, target.get()));
+    const TapPort::Place place{static_cast<CGEventTapLocation>(location), static_cast<CGEventTapPlacement>(placement),
+                               static_cast<CGEventTapOptions>(options)};
+    const TapPort::Target target{callback, userInfo};
+    auto port = TapPort::create(place, mask & ~clickMask, target);
     if (!port) return nullptr;
-    return std::make_unique<MacEventTap>(std::move(port), std::move(target));
+    return std::make_unique<MacEventTap>(std::move(port), place, mask & clickMask, target);
 }
 
 std::unique_ptr<EventSource> MacEventServices::createSource(platform::EventSourceState state) {

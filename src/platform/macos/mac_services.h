@@ -11,6 +11,7 @@ namespace qm::macos {
 // SMAppService.mainAppService, found at run time: the class is new in macOS 13.
 class MacLoginItems : public platform::LoginItemService {
 public:
+    bool isAvailable() const override;
     platform::LoginItemStatus status() const override;
     bool registerApp(std::string& error) override;
     bool unregisterApp(std::string& error) override;

@@ -80,6 +80,10 @@ Class standardUpdaterControllerClass() {
 
 }  // namespace
 
+bool MacLoginItems::isAvailable() const {
+    return mainAppService() != nil;
+}
+
 platform::LoginItemStatus MacLoginItems::status() const {
     id<QMAppService> service = mainAppService();
     // SMAppServiceStatus has the same raw values as LoginItemStatus.

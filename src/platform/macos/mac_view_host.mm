@@ -458,7 +458,7 @@ private:
     }
 
     NSView* checkbox(const Node& node) {
-        NSButton* box = unmasked([NSButton checkboxWithTitle:@(node.text.c_str()) target:nil action:nil]);
+        NSButton* box = unmasked([NSButton checkboxWithTitle:nsString(node.text) target:nil action:nil]);
         box.state = node.value != 0 ? NSControlStateValueOn : NSControlStateValueOff;
         [QMControlTarget attachTo:box host:&host_ identifier:node.identifier range:{}];
         return box;
@@ -468,7 +468,7 @@ private:
         NSPopUpButton* button = unmasked([[NSPopUpButton alloc] initWithFrame:NSZeroRect pullsDown:NO]);
         // Through the menu, so that two options of the same title both stay.
         for (const auto& option : node.options)
-            [button.menu addItemWithTitle:@(option.title.c_str()) action:nil keyEquivalent:@""].tag = option.tag;
+            [button.menu addItemWithTitle:nsString(option.title) action:nil keyEquivalent:@""].tag = option.tag;
         [button selectItemWithTag:static_cast<NSInteger>(node.value)];
         [QMControlTarget attachTo:button host:&host_ identifier:node.identifier range:{}];
         return button;

@@ -50,6 +50,9 @@ static_assert(field::scrollWheelDeltaAxis2 == kCGScrollWheelEventDeltaAxis2);
 static_assert(field::sourceUserData == kCGEventSourceUserData);
 static_assert(field::scrollWheelPointDeltaAxis1 == kCGScrollWheelEventPointDeltaAxis1);
 static_assert(field::scrollWheelPointDeltaAxis2 == kCGScrollWheelEventPointDeltaAxis2);
+static_assert(field::windowUnderMousePointer == kCGMouseEventWindowUnderMousePointer);
+static_assert(field::windowUnderMousePointerThatCanHandleThisEvent ==
+              kCGMouseEventWindowUnderMousePointerThatCanHandleThisEvent);
 static_assert(std::is_same_v<p::EventFlags, CGEventFlags>);
 static_assert(p::eventFlagMaskShift == kCGEventFlagMaskShift);
 static_assert(p::eventFlagMaskCommand == kCGEventFlagMaskCommand);

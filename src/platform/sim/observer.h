@@ -38,6 +38,8 @@ public:
     virtual void logged(std::string_view /*line*/) {}
     virtual void quitRequested() {}
     virtual void trustPrompted() {}
+    // The program set that application's manual-accessibility attribute.
+    virtual void manualAccessibilitySet(int32_t /*pid*/) {}
     virtual void displayLinkStarted() {}
     virtual void displayLinkStopped() {}
 };

@@ -6,6 +6,17 @@ namespace ax = platform::ax_error;
 using platform::AXError;
 using platform::AXValue;
 
+namespace {
+
+// A timeout set on an element holds for that element only; 0 hands it back to the global one.
+AXError timeoutFrom(float seconds, std::optional<float>& timeout) {
+    if (!(seconds >= 0)) return ax::illegalArgument;
+    timeout = seconds == 0 ? std::nullopt : std::optional(seconds);
+    return ax::success;
+}
+
+}  // namespace
+
 class SimAccessibility::Element : public platform::AXElement {
 public:
     Element(SimAccessibility& owner, std::shared_ptr<const AXRegion> region, std::size_t depth)
@@ -14,15 +25,12 @@ public:
           region_(std::move(region)),
           depth_(depth) {}
 
-    AXError setMessagingTimeout(float seconds) override {
-        owner_.lastTimeout_ = seconds;
-        return ax::success;
-    }
+    AXError setMessagingTimeout(float seconds) override { return timeoutFrom(seconds, timeout_); }
     AXError copyElementAtPosition(float, float, std::unique_ptr<platform::AXElement>&) override {
         return ax::illegalArgument;
     }
     AXError copyAttributeValue(std::string_view attribute, AXValue& value) override {
-        if (const AXError error = owner_.request(); error != ax::success) return error;
+        if (const AXError error = owner_.request(timeout_); error != ax::success) return error;
         if (attribute == "AXRole") return role(value);
         if (attribute == "AXParent") return parent(value);
         return ax::attributeUnsupported;
@@ -55,32 +63,52 @@ private:
     Counted counted_;
     std::shared_ptr<const AXRegion> region_;
     std::size_t depth_;
+    std::optional<float> timeout_;
 };
 
-class SimAccessibility::SystemWide : public platform::AXElement {
+// The system-wide element, or one application's: a hit test on the latter
+// finds only that application's regions.
+class SimAccessibility::Root : public platform::AXElement {
 public:
-    explicit SystemWide(SimAccessibility& owner) : owner_(owner), counted_(owner.context_.ledger, Ledger::axElement) {}
+    Root(SimAccessibility& owner, std::optional<int32_t> pid)
+        : owner_(owner), counted_(owner.context_.ledger, Ledger::axElement), pid_(pid) {}
 
     AXError setMessagingTimeout(float seconds) override {
-        owner_.lastTimeout_ = seconds;
-        return ax::success;
+        if (pid_) return timeoutFrom(seconds, timeout_);
+        std::optional<float> global;
+        const AXError error = timeoutFrom(seconds, global);
+        if (error == ax::success) owner_.globalTimeout_ = global.value_or(defaultTimeout);
+        return error;
     }
     AXError copyElementAtPosition(float x, float y, std::unique_ptr<platform::AXElement>& element) override {
-        if (const AXError error = owner_.request(); error != ax::success) return error;
-        auto region = owner_.regionAt({x, y});
-        if (!region || region->roles.empty()) return ax::noValue;
+        if (const AXError error = owner_.request(timeout_); error != ax::success) return error;
+        auto region = owner_.regionAt({x, y}, pid_);
+        if (!region || region->roles.empty() || (region->manual && !owner_.manual_.contains(*region->pid)))
+            return ax::noValue;
         element = std::make_unique<Element>(owner_, std::move(region), 0);
         return ax::success;
     }
     AXError copyAttributeValue(std::string_view, AXValue&) override { return ax::attributeUnsupported; }
+    AXError setAttributeValue(std::string_view attribute, bool value) override {
+        if (!pid_ || attribute != "AXManualAccessibility") return ax::attributeUnsupported;
+        if (const AXError error = owner_.request(timeout_); error != ax::success) return error;
+        if (value && owner_.manual_.insert(*pid_).second) owner_.context_.observer->manualAccessibilitySet(*pid_);
+        return ax::success;
+    }
 
 private:
     SimAccessibility& owner_;
     Counted counted_;
+    std::optional<int32_t> pid_;
+    std::optional<float> timeout_;
 };
 
 std::unique_ptr<platform::AXElement> SimAccessibility::createSystemWide() {
-    return std::make_unique<SystemWide>(*this);
+    return std::make_unique<Root>(*this, std::nullopt);
+}
+
+std::unique_ptr<platform::AXElement> SimAccessibility::createApplication(int32_t pid) {
+    return std::make_unique<Root>(*this, pid);
 }
 
 bool SimAccessibility::isProcessTrusted(bool prompt) {
@@ -90,15 +118,21 @@ bool SimAccessibility::isProcessTrusted(bool prompt) {
     return trusted;
 }
 
-AXError SimAccessibility::request() {
+AXError SimAccessibility::request(std::optional<float> timeout) {
     ++requests_;
     if (!context_.trusted) return ax::apiDisabled;
-    return unresponsive_ ? ax::cannotComplete : ax::success;
+    if (unresponsive_) return ax::cannotComplete;
+    const Micros limit = toMicros(timeout.value_or(globalTimeout_));
+    clock_.wait(std::min(latency_, limit));
+    return latency_ > limit ? ax::cannotComplete : ax::success;
 }
 
-std::shared_ptr<const AXRegion> SimAccessibility::regionAt(platform::Point p) const {
-    for (auto it = regions_.rbegin(); it != regions_.rend(); ++it)
-        if (platform::rectContainsPoint((*it)->bounds, p)) return *it;
+std::shared_ptr<const AXRegion> SimAccessibility::regionAt(platform::Point p, std::optional<int32_t> pid) const {
+    for (auto it = regions_.rbegin(); it != regions_.rend(); ++it) {
+        const AXRegion& region = **it;
+        if (pid && region.pid && *region.pid != *pid) continue;
+        if (platform::rectContainsPoint(region.bounds, p)) return *it;
+    }
     return nullptr;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,40 +26,56 @@ struct AXRegion {
     platform::Value lastParent;
     // The last element's parent is the hit element again, as in a broken tree.
     bool cyclic = false;
+    // The process whose tree it is; without one, every application's hit test finds it.
+    std::optional<int32_t> pid = std::nullopt;
+    // The process builds its tree only once told an assistive program needs it,
+    // as Electron applications do: until then a hit test here finds nothing.
+    bool manual = false;
 };
 
 class SimAccessibility : public platform::Accessibility {
 public:
-    SimAccessibility(Context& context, const SimRunLoop& clock) : context_(context), clock_(clock) {}
+    // What a query may take when nobody set a timeout, as on the real system.
+    static constexpr float defaultTimeout = 6.0f;
+
+    SimAccessibility(Context& context, SimRunLoop& clock) : context_(context), clock_(clock) {}
 
     std::unique_ptr<platform::AXElement> createSystemWide() override;
+    std::unique_ptr<platform::AXElement> createApplication(int32_t pid) override;
     bool isProcessTrusted(bool prompt) override;
 
     // Later regions lie on top of earlier ones.
     void addRegion(AXRegion region) { regions_.push_back(std::make_shared<const AXRegion>(std::move(region))); }
     // Makes every request time out, as an application that does not answer.
     void setUnresponsive(bool unresponsive) { unresponsive_ = unresponsive; }
+    // Each query from now on takes this long, or its timeout when that is
+    // shorter, and then fails as timed out.
+    void setLatency(Micros latency) { latency_ = latency; }
     // For this long after a change of the permission, the trust check still
     // answers the old value, as the real one can.
     void setTrustLag(Micros lag) { trustLag_ = lag; }
     void trustChanged() { trustChangedAt_ = clock_.now(); }
 
     std::size_t requests() const { return requests_; }
-    std::optional<float> lastMessagingTimeout() const { return lastTimeout_; }
 
 private:
-    class SystemWide;
+    class Root;
     class Element;
-    std::shared_ptr<const AXRegion> regionAt(platform::Point p) const;
-    // Counts one request and answers whether it can be served.
-    platform::AXError request();
+    // The top region at p; with a process, the top one that process's hit test finds.
+    std::shared_ptr<const AXRegion> regionAt(platform::Point p, std::optional<int32_t> pid) const;
+    // Counts one query and lets it take its time, bounded by timeout (none:
+    // the global one); answers whether it can be served.
+    platform::AXError request(std::optional<float> timeout);
 
     Context& context_;
-    const SimRunLoop& clock_;
+    SimRunLoop& clock_;
     std::vector<std::shared_ptr<const AXRegion>> regions_;
     bool unresponsive_ = false;
+    Micros latency_ = 0;
+    float globalTimeout_ = defaultTimeout;
+    // The processes whose manual-accessibility attribute the program has set.
+    std::set<int32_t> manual_;
     std::size_t requests_ = 0;
-    std::optional<float> lastTimeout_;
     Micros trustLag_ = 0;
     std::optional<Micros> trustChangedAt_;
 };

@@ -14,6 +14,10 @@ void SimApplication::run() {
     if (delegate_) delegate_->applicationDidFinishLaunching();
 }
 
+void SimApplication::reopen() {
+    if (delegate_ && !terminated_) delegate_->applicationReopened();
+}
+
 void SimApplication::activateIgnoringOtherApps(bool) {
     workspace_.activateOwnApplication();
 }

@@ -20,6 +20,8 @@ public:
     void setDelegate(platform::ApplicationDelegate* delegate) override { delegate_ = delegate; }
     bool setActivationPolicy(platform::ActivationPolicy policy) override;
     void run() override;
+    // The user opens the running program again.
+    void reopen();
     void activateIgnoringOtherApps(bool ignoring) override;
     void terminate() override;
     platform::ModalResponse runModal(const platform::AlertContent& alert) override;

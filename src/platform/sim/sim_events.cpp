@@ -12,30 +12,51 @@ namespace field = platform::event_field;
 using platform::Event;
 using platform::EventType;
 
+namespace {
+
+// Left and right presses reach a tap only while it needs every click: a tap
+// holds every event it listens to until its callback returns, so listening to
+// every click all the time would make every application wait on the program.
+constexpr platform::EventMask clickMask =
+    platform::eventMaskBit(et::leftMouseDown) | platform::eventMaskBit(et::rightMouseDown);
+
+}  // namespace
+
+// The tap the program asked for, and while it needs every click, a second one
+// of the system's for the left and right presses.
 class SimEvents::SimTap : public platform::EventTap {
 public:
-    SimTap(SimEvents& owner, std::shared_ptr<TapState> state)
-        : owner_(owner), counted_(owner.context_.ledger, Ledger::tap), state_(std::move(state)) {}
+    SimTap(SimEvents& owner, std::shared_ptr<TapState> state, platform::EventMask clicks)
+        : owner_(owner), counted_(owner.context_.ledger, Ledger::tap), state_(std::move(state)), clicks_(clicks) {}
     ~SimTap() override {
-        if (state_->callbacksRunning > 0) ++owner_.context_.tapsDestroyedInOwnCallback;
-        state_->alive = false;
-        std::erase(owner_.taps_, state_);
-        owner_.removed(*state_);
+        owner_.destroy(*state_);
+        if (clickTap_) owner_.destroy(*clickTap_);
     }
     // Without the permission a tap cannot be switched back on, nor one whose port died with it.
-    void enable(bool on) override { state_->enabled = on && owner_.context_.trusted && !state_->revoked; }
-    bool isEnabled() const override { return state_->enabled; }
+    void enable(bool on) override {
+        owner_.enable(*state_, on);
+        if (clickTap_) owner_.enable(*clickTap_, on);
+    }
+    bool isEnabled() const override { return state_->enabled && (!clickTap_ || clickTap_->enabled); }
     std::unique_ptr<platform::RunLoopSource> createRunLoopSource(int /*order*/) override {
-        auto source = std::make_shared<SourceState>();
-        source->onRemoved = [&owner = owner_, state = state_] { owner.removed(*state); };
-        state_->source = source;
-        return std::make_unique<SimRunLoopSource>(owner_.context_.ledger, std::move(source));
+        return std::make_unique<SimRunLoopSource>(owner_.context_.ledger, owner_.sourceFor(state_));
+    }
+    void setNeedsEveryClick(bool needed) override {
+        if (needed == (clickTap_ != nullptr) || !clicks_) return;
+        if (needed) {
+            clickTap_ = owner_.addClickTap(*state_, clicks_, clickSource_);
+            return;
+        }
+        owner_.releaseClickTap(std::move(clickTap_), std::move(clickSource_));
     }
 
 private:
     SimEvents& owner_;
     Counted counted_;
     std::shared_ptr<TapState> state_;
+    platform::EventMask clicks_;
+    std::shared_ptr<TapState> clickTap_;
+    std::shared_ptr<SourceState> clickSource_;
 };
 
 namespace {
@@ -65,6 +86,13 @@ EventType releaseType(platform::MouseButton button) {
 std::unique_ptr<platform::EventTap> SimEvents::tapCreate(platform::TapLocation, platform::TapPlacement placement,
                                                          platform::TapOptions, platform::EventMask mask,
                                                          platform::TapCallback callback, void* userInfo) {
+    auto state = makeTap(mask & ~clickMask, callback, userInfo, placement);
+    if (!state) return nullptr;
+    return std::make_unique<SimTap>(*this, std::move(state), mask & clickMask);
+}
+
+std::shared_ptr<TapState> SimEvents::makeTap(platform::EventMask mask, platform::TapCallback callback, void* userInfo,
+                                             platform::TapPlacement placement) {
     if (!context_.trusted || tapCreationFails_) return nullptr;
     auto state = std::make_shared<TapState>();
     state->mask = mask;
@@ -75,7 +103,45 @@ std::unique_ptr<platform::EventTap> SimEvents::tapCreate(platform::TapLocation, 
     else
         taps_.push_back(state);
     context_.observer->tapCreated(*state);
-    return std::make_unique<SimTap>(*this, std::move(state));
+    return state;
+}
+
+std::shared_ptr<SourceState> SimEvents::sourceFor(const std::shared_ptr<TapState>& tap) {
+    auto source = std::make_shared<SourceState>();
+    source->onRemoved = [this, tap] { removed(*tap); };
+    tap->source = source;
+    return source;
+}
+
+void SimEvents::enable(TapState& tap, bool on) {
+    tap.enabled = on && context_.trusted && !tap.revoked;
+}
+
+void SimEvents::destroy(TapState& tap) {
+    if (tap.callbacksRunning > 0) ++context_.tapsDestroyedInOwnCallback;
+    tap.alive = false;
+    std::erase_if(taps_, [&](const auto& t) { return t.get() == &tap; });
+    removed(tap);
+}
+
+// Made as the program makes its own taps: switched on and live in every mode.
+std::shared_ptr<TapState> SimEvents::addClickTap(const TapState& tap, platform::EventMask clicks,
+                                                 std::shared_ptr<SourceState>& source) {
+    auto clickTap = makeTap(clicks, tap.callback, tap.userInfo, platform::TapPlacement::headInsert);
+    if (!clickTap) return nullptr;
+    source = sourceFor(clickTap);
+    source->modes.insert(platform::RunLoopMode::common);
+    enable(*clickTap, true);
+    return clickTap;
+}
+
+// Its callback may be the one running: it is switched off and unhooked now,
+// and let go on the next turn of the main queue, as the program does with its own taps.
+void SimEvents::releaseClickTap(std::shared_ptr<TapState> tap, std::shared_ptr<SourceState> source) {
+    tap->enabled = false;
+    source->modes.clear();
+    if (source->onRemoved) std::exchange(source->onRemoved, nullptr)();
+    runLoop_.async([this, tap = std::move(tap)] { destroy(*tap); });
 }
 
 // A tap is gone for whoever watches once it delivers nothing: when its source

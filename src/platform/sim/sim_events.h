@@ -70,6 +70,14 @@ public:
 
 private:
     class SimTap;
+    std::shared_ptr<TapState> makeTap(platform::EventMask mask, platform::TapCallback callback, void* userInfo,
+                                      platform::TapPlacement placement);
+    std::shared_ptr<SourceState> sourceFor(const std::shared_ptr<TapState>& tap);
+    void enable(TapState& tap, bool on);
+    void destroy(TapState& tap);
+    std::shared_ptr<TapState> addClickTap(const TapState& tap, platform::EventMask clicks,
+                                          std::shared_ptr<SourceState>& source);
+    void releaseClickTap(std::shared_ptr<TapState> tap, std::shared_ptr<SourceState> source);
     void removed(TapState& tap);
     std::unique_ptr<SimEvent> copy(const platform::Event& event) const;
     void input(std::unique_ptr<SimEvent> event);

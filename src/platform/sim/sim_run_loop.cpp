@@ -105,10 +105,24 @@ std::shared_ptr<SimRunLoop::TimerState> SimRunLoop::nextDue(Micros t) const {
     return next;
 }
 
+void SimRunLoop::wait(Micros duration) {
+    if (duration <= 0) return;
+    now_ += duration;
+    late_ = true;
+}
+
+void SimRunLoop::fireLateTimers() {
+    if (advancing_ || !std::exchange(late_, false)) return;
+    advanceTo(now_);
+}
+
 void SimRunLoop::advanceTo(Micros t) {
-    while (auto timer = nextDue(t)) {
+    const bool outermost = !std::exchange(advancing_, true);
+    while (auto timer = nextDue(std::max(t, now_))) {
         now_ = std::max(now_, timer->nextFire);
-        timer->nextFire += timer->interval;
+        // A timer that fires late skips the firings it missed, so it keeps to
+        // its start plus whole intervals.
+        timer->nextFire += ((now_ - timer->nextFire) / timer->interval + 1) * timer->interval;
         // A timer whose modes are not running misses this firing.
         if (!isLive(timer->modes)) continue;
         if (!timer->repeats) timer->valid = false;
@@ -118,6 +132,7 @@ void SimRunLoop::advanceTo(Micros t) {
     }
     std::erase_if(timers_, [](const auto& timer) { return !timer->valid; });
     now_ = std::max(now_, t);
+    if (outermost) advancing_ = late_ = false;
 }
 
 }  // namespace qm::sim

@@ -60,7 +60,10 @@ public:
     void callout(F&& body) {
         ++calloutDepth_;
         body();
-        if (--calloutDepth_ == 0) runQueued();
+        if (--calloutDepth_ == 0) {
+            runQueued();
+            fireLateTimers();
+        }
     }
     // Runs a nested run loop (a modal alert's): callouts inside it are outermost again.
     template <class F>
@@ -73,8 +76,15 @@ public:
     void discardQueued() { queued_.clear(); }
 
     Micros now() const { return now_; }
-    // Fires, in time order, every timer due at or before t, then sets the clock to t.
+    double currentTime() const override { return static_cast<double>(now_) / 1e6; }
+    // Fires, in time order, every timer due at or before t (or before the
+    // time a waiting callout reached, when that is later), then sets the
+    // clock to t if it is not past it already.
     void advanceTo(Micros t);
+    // The program waits this long inside a callout for a call to return: the
+    // clock moves on at once, and the timers that fell due meanwhile fire
+    // once the outermost callout has returned.
+    void wait(Micros duration);
     // Whether something added in these modes runs in the current mode.
     bool isLive(const ModeSet& modes) const;
     void setMode(platform::RunLoopMode mode) { mode_ = mode; }
@@ -89,6 +99,7 @@ private:
 
     std::shared_ptr<TimerState> nextDue(Micros t) const;
     void runQueued();
+    void fireLateTimers();
 
     Ledger& ledger_;
     Micros now_ = 0;
@@ -97,6 +108,9 @@ private:
     std::size_t firings_ = 0;
     std::deque<std::function<void()>> queued_;
     int calloutDepth_ = 0;
+    bool advancing_ = false;
+    // A callout waited past timers that were due.
+    bool late_ = false;
 };
 
 Micros toMicros(double seconds);

@@ -13,11 +13,14 @@ class SimLoginItems : public platform::LoginItemService {
 public:
     explicit SimLoginItems(Context& context) : context_(context) {}
 
+    bool isAvailable() const override { return available_; }
     platform::LoginItemStatus status() const override { return status_; }
     bool registerApp(std::string& error) override { return call(true, error); }
     bool unregisterApp(std::string& error) override { return call(false, error); }
 
     void setStatus(platform::LoginItemStatus status) { status_ = status; }
+    // Without the service (macOS 12), the program should call nothing.
+    void setAvailable(bool available) { available_ = available; }
     // The next register or unregister fails with this description.
     void failNextCall(std::string description) { failure_ = std::move(description); }
 
@@ -26,6 +29,7 @@ private:
 
     Context& context_;
     platform::LoginItemStatus status_ = platform::LoginItemStatus::notRegistered;
+    bool available_ = true;
     std::optional<std::string> failure_;
 };
 
