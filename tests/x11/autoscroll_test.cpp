@@ -125,17 +125,19 @@ TEST_F(Autoscroll, ALockedSessionScrollsUntilAClickThatTheClientNeverSees) {
     EXPECT_TRUE(waitFor([&] { return since("release 1 ") == 1; }));
 }
 
-TEST_F(Autoscroll, EscapeEndsALockedSessionWithAnyLockKeyOn) {
-    for (const KeySym lockKey : {KeySym(0), KeySym(XK_Num_Lock), KeySym(XK_Caps_Lock)}) {
-        if (lockKey) desktop->tap(lockKey);
+TEST_F(Autoscroll, EscapeEndsALockedSessionWithAnyLockKeysOn) {
+    const std::vector<std::pair<const char*, std::vector<KeySym>>> cases{
+        {"none", {}}, {"Num", {XK_Num_Lock}}, {"Caps", {XK_Caps_Lock}}, {"Caps and Num", {XK_Caps_Lock, XK_Num_Lock}}};
+    for (const auto& [name, locks] : cases) {
+        for (const KeySym key : locks) desktop->tap(key);
         lockAt(area.centerX(), area.centerY());
         mark = client->size();
         desktop->moveTo(area.centerX(), area.centerY() - 100);
         desktop->tap(XK_Escape);
-        ASSERT_TRUE(waitFor([&] { return !markerShown(); })) << "lock key " << lockKey;
+        ASSERT_TRUE(waitFor([&] { return !markerShown(); })) << "lock keys: " << name;
         settle();
-        EXPECT_EQ(since("key Escape"), 0u) << "lock key " << lockKey;
-        if (lockKey) desktop->tap(lockKey);
+        EXPECT_EQ(since("key Escape"), 0u) << "lock keys: " << name;
+        for (const KeySym key : locks) desktop->tap(key);
     }
     // Outside a session Escape is the application's.
     desktop->tap(XK_Escape);
