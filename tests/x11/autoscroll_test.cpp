@@ -125,21 +125,40 @@ TEST_F(Autoscroll, ALockedSessionScrollsUntilAClickThatTheClientNeverSees) {
     EXPECT_TRUE(waitFor([&] { return since("release 1 ") == 1; }));
 }
 
-TEST_F(Autoscroll, EscapeEndsALockedSessionWithAnyLockKeysOn) {
-    const std::vector<std::pair<const char*, std::vector<KeySym>>> cases{
-        {"none", {}}, {"Num", {XK_Num_Lock}}, {"Caps", {XK_Caps_Lock}}, {"Caps and Num", {XK_Caps_Lock, XK_Num_Lock}}};
-    for (const auto& [name, locks] : cases) {
+// Escape with lock keys on or modifiers held, and the key that produces
+// Escape after the keyboard map changed while the program runs.
+TEST_F(Autoscroll, EscapeEndsALockedSessionWhateverElseIsDownOrOn) {
+    const auto escapeEnds = [&](const std::string& name, const std::vector<KeySym>& locks,
+                                const std::vector<KeySym>& held) {
         for (const KeySym key : locks) desktop->tap(key);
         lockAt(area.centerX(), area.centerY());
         mark = client->size();
         desktop->moveTo(area.centerX(), area.centerY() - 100);
+        for (const KeySym key : held) desktop->keyDown(key);
         desktop->tap(XK_Escape);
-        ASSERT_TRUE(waitFor([&] { return !markerShown(); })) << "lock keys: " << name;
+        for (const KeySym key : held) desktop->keyUp(key);
+        ASSERT_TRUE(waitFor([&] { return !markerShown(); })) << name;
         settle();
-        EXPECT_EQ(since("key Escape"), 0u) << "lock keys: " << name;
+        EXPECT_EQ(since("key Escape"), 0u) << name;
         for (const KeySym key : locks) desktop->tap(key);
-    }
+    };
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("no lock key", {}, {}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Num Lock", {XK_Num_Lock}, {}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Caps Lock", {XK_Caps_Lock}, {}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Caps Lock and Num Lock", {XK_Caps_Lock, XK_Num_Lock}, {}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Shift", {}, {XK_Shift_L}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Ctrl", {}, {XK_Control_L}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("AltGr and Num Lock", {XK_Num_Lock}, {XK_ISO_Level3_Shift}));
+
+    // Caps Lock and Escape change places: Escape is now the key beside A.
+    const KeyCode before = desktop->keycode(XK_Escape);
+    auto remap = desktop->run({"setxkbmap", "-option", "caps:swapescape"}, "setxkbmap");
+    ASSERT_EQ(remap.stop(0), std::optional<int>(0)) << readFile(desktop->dir() / "setxkbmap.errors");
+    ASSERT_NE(desktop->keycode(XK_Escape), before);
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Escape on the Caps Lock key", {}, {}));
+
     // Outside a session Escape is the application's.
+    mark = client->size();
     desktop->tap(XK_Escape);
     EXPECT_TRUE(waitFor([&] { return since("key Escape") == 1; }));
 }

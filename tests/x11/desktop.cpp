@@ -295,13 +295,28 @@ void Desktop::click(int x, int y, unsigned button) {
     click(button);
 }
 
+KeyCode Desktop::keycode(unsigned long keysym) {
+    // Xlib's own copy of the map is brought up to date only by events this
+    // connection never reads; the server's is.
+    int min = 0, max = 0, perKey = 0;
+    XDisplayKeycodes(display_, &min, &max);
+    KeySym* map = XGetKeyboardMapping(display_, static_cast<KeyCode>(min), max - min + 1, &perKey);
+    KeyCode found = 0;
+    // As Xlib looks: the first column first.
+    for (int column = 0; column < perKey && !found; ++column)
+        for (int code = min; code <= max && !found; ++code)
+            if (map[(code - min) * perKey + column] == keysym) found = static_cast<KeyCode>(code);
+    XFree(map);
+    return found;
+}
+
 void Desktop::keyDown(unsigned long keysym) {
-    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), True, CurrentTime);
+    XTestFakeKeyEvent(display_, keycode(keysym), True, CurrentTime);
     XSync(display_, False);
 }
 
 void Desktop::keyUp(unsigned long keysym) {
-    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), False, CurrentTime);
+    XTestFakeKeyEvent(display_, keycode(keysym), False, CurrentTime);
     XSync(display_, False);
 }
 

@@ -87,6 +87,9 @@ public:
     void release(unsigned button);
     void click(unsigned button);
     void click(int x, int y, unsigned button);
+    // The key that produces keysym in the keyboard map as it is now, even
+    // just after another program changed it.
+    KeyCode keycode(unsigned long keysym);
     void keyDown(unsigned long keysym);
     void keyUp(unsigned long keysym);
     void tap(unsigned long keysym);

@@ -276,7 +276,7 @@ void X11EventServices::onButton(const XIDeviceEvent& xevent, bool press) {
 
 void X11EventServices::onKey(const XIDeviceEvent& xevent) {
     bool consumed = false;
-    if (xevent.detail == grabs_.escapeKeycode()) {
+    if (grabs_.isEscape(xevent)) {
         X11Event event(et::keyDown, screens_.toQuartz(xevent.root_x, xevent.root_y));
         event.setIntegerValueField(field::keyboardKeycode, escapeKeyCode);
         consumed = deliver(et::keyDown, event);
