@@ -15,6 +15,13 @@ namespace {
 constexpr int pixelsPerClick = 40;
 constexpr unsigned middle = 2, left = 1, right = 3, back = 8;
 
+// The state letter of a process: R running, S sleeping, T stopped...
+char processState(pid_t pid) {
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto end = stat.rfind(") ");
+    return end == std::string::npos ? '?' : stat[end + 2];
+}
+
 // Each test gets a desktop of its own with the client in front and the
 // program holding the middle button, and ends by quitting the program as the
 // system would, which must leave it without a leak or an error.
@@ -247,6 +254,25 @@ TEST_F(Autoscroll, TheMarkerSitsOnTheAnchorAndClicksGoThroughIt) {
     EXPECT_TRUE(waitFor([&] { return since("release 1 Other_XTEST_pointer") == 1; }));
     desktop->tap(XK_Escape);
     ASSERT_TRUE(waitFor([&] { return !markerShown(); }));
+}
+
+// Ctrl-Z in its terminal: stopped, the program holds nothing, and the session
+// it was in has ended; continued, it holds the middle button again.
+TEST_F(Autoscroll, StoppingTheProgramFreesTheMouseUntilItContinues) {
+    lockAt(area.centerX(), area.centerY());
+    kill(program->pid(), SIGTSTP);
+    ASSERT_TRUE(waitFor([&] { return processState(program->pid()) == 'T'; }));
+    EXPECT_FALSE(markerShown());
+    mark = client->size();
+    desktop->click(middle);
+    desktop->click(left);
+    EXPECT_TRUE(waitFor([&] { return since("release 2 ") == 1 && since("release 1 ") == 1; }));
+
+    kill(program->pid(), SIGCONT);
+    ASSERT_TRUE(waitFor([&] { return processState(program->pid()) != 'T'; }));
+    lockAt(area.centerX(), area.centerY());
+    desktop->tap(XK_Escape);
+    EXPECT_TRUE(waitFor([&] { return !markerShown(); }));
 }
 
 TEST_F(Autoscroll, KillingTheProgramDuringALockedSessionFreesTheMouseAtOnce) {

@@ -133,6 +133,15 @@ void Grabs::ungrabEscape() {
     escapeGrabs_.clear();
 }
 
+void Grabs::releaseAll() {
+    ungrabTrigger();
+    ungrabEscape();
+    // A passive grab that a press set off is held until let go of here.
+    XIUngrabDevice(connection_.display(), connection_.pointerDevice(), CurrentTime);
+    XIUngrabDevice(connection_.display(), connection_.keyboardDevice(), CurrentTime);
+    pointer_ = false;
+}
+
 bool Grabs::isEscape(const XIDeviceEvent& key) const {
     return escapeKeys_.produceEscape(static_cast<KeyCode>(key.detail), static_cast<unsigned>(key.mods.effective),
                                      key.group.effective);

@@ -50,6 +50,8 @@ public:
     void ungrabPointer();
     bool grabEscape();
     void ungrabEscape();
+    // Lets go of every grab, the trigger's when a press has set it off too.
+    void releaseAll();
 
     // The verdict on the frozen press or key just handled: replay it to its
     // application, or let input go on without it (the pointer until its next

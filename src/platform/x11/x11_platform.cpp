@@ -41,6 +41,7 @@ X11Platform::X11Platform()
       bundle_(desktop::StringsTableBundle::shippedTable(), systemLog_),
       notifications_(systemLog_),
       displayLinks_(connection_, screens_, runLoop_),
+      jobControl_([this] { events_.suspend(); }, [this] { events_.resume(); }),
       platform_{.events = events_,
                 .runLoop = runLoop_,
                 .windowList = windowList_,

@@ -7,6 +7,7 @@
 #include "platform/linux/glib_application.h"
 #include "platform/linux/glib_main_queue.h"
 #include "platform/linux/glib_run_loop.h"
+#include "platform/linux/job_control.h"
 #include "platform/linux/json_defaults_file.h"
 #include "platform/linux/logind_notifications.h"
 #include "platform/linux/no_updater.h"
@@ -66,6 +67,7 @@ private:
     desktop::GLibMainQueue mainQueue_;
     desktop::LogindNotifications notifications_;
     X11DisplayLinks displayLinks_;
+    desktop::JobControl jobControl_;
     platform::Platform platform_;
 };
 
