@@ -42,6 +42,10 @@ protected:
         if (program) {
             EXPECT_EQ(program->stop(SIGTERM), std::optional<int>(0)) << program->errors();
         }
+        // With the user's pointer gone, no row shows the program's pointer over it.
+        desktop->moveTo(5, 5);
+        EXPECT_TRUE(waitFor([&] { return client->count("lit ") == client->count("unlit "); }, 2))
+            << client->count("lit ") - client->count("unlit ") << " rows lit";
     }
 
     // The client's log lines of a kind since the mark.

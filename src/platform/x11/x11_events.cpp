@@ -149,6 +149,7 @@ void X11EventServices::grabPointer() {
         return;
     }
     if (!held && !handlingButton_) grabs_.allow(connection_.pointerDevice(), false);
+    posting_.setSessionOn(true);
 }
 
 // While a button event is handled the pointer is frozen, and letting go of it
@@ -165,6 +166,7 @@ void X11EventServices::releasePointer() {
         if (buttonEventsWaiting()) return;
     }
     grabs_.ungrabPointer();
+    posting_.setSessionOn(false);
 }
 
 bool X11EventServices::buttonEventsWaiting() const {
@@ -206,6 +208,7 @@ void X11EventServices::suspend() {
         tap->callback(et::tapDisabledByUserInput, &notice, tap->userInfo);
     }
     grabs_.releaseAll();
+    posting_.setSessionOn(false);
     buttonsDown_ = 0;
     XSync(connection_.display(), False);
 }

@@ -48,26 +48,29 @@ SecondPointer::SecondPointer(Connection& connection) : connection_(connection) {
     xtest_ = XOpenDevice(d, static_cast<XID>(xtest));
     if (!xtest_) throw SetupError("cannot open the second pointer's XTEST device");
     blank_ = emptyCursor(d, connection.root());
-    // It appears somewhere on the screen; from the first moment it shows nothing.
     XIDefineCursor(d, master_, connection.root(), blank_);
-    Window root, child;
-    double rootX = 0, rootY = 0, winX, winY;
-    XIButtonState buttons{};
-    XIModifierState mods{};
-    XIGroupState group{};
-    if (XIQueryPointer(d, master_, connection.root(), &root, &child, &rootX, &rootY, &winX, &winY, &buttons, &mods,
-                       &group)) {
-        free(buttons.mask);
-        moveTo(static_cast<int>(rootX), static_cast<int>(rootY));
-    }
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    parking_ = XCreateWindow(d, connection.root(), 0, 0, 1, 1, 0, 0, InputOnly, CopyFromParent, CWOverrideRedirect,
+                             &attributes);
+    // It appears over whatever window is at the screen's centre, but does not
+    // enter it before it moves; held from the first moment, it never does.
+    // It waits in the corner where parking puts it: should the program be
+    // killed, the grab goes, and only the window there sees the pointer.
+    hold();
+    XIWarpPointer(d, master_, None, connection.root(), 0, 0, 0, 0, 0, 0);
+    x_ = y_ = 0;
 }
 
 SecondPointer::~SecondPointer() {
     Display* d = connection_.display();
+    // Removed while over a window, it would never leave it.
+    if (!held_) park();
     XCloseDevice(d, xtest_);
     XIRemoveMasterInfo remove{XIRemoveMaster, master_, XIFloating, 0, 0};
     ErrorTrap trap(d);
     XIChangeHierarchy(d, reinterpret_cast<XIAnyHierarchyChangeInfo*>(&remove), 1);
+    XDestroyWindow(d, parking_);
     XFreeCursor(d, blank_);
 }
 
@@ -80,11 +83,49 @@ void SecondPointer::moveTo(int rootX, int rootY) {
 }
 
 void SecondPointer::press(unsigned button) {
+    if (button < 32) buttonsDown_ |= 1u << button;
+    letGo();
     XTestFakeDeviceButtonEvent(connection_.display(), xtest_, button, True, nullptr, 0, CurrentTime);
 }
 
 void SecondPointer::release(unsigned button) {
     XTestFakeDeviceButtonEvent(connection_.display(), xtest_, button, False, nullptr, 0, CurrentTime);
+    if (button < 32) buttonsDown_ &= ~(1u << button);
+    if (!buttonsDown_ && !inSession_) park();
+}
+
+void SecondPointer::setInSession(bool on) {
+    inSession_ = on;
+    if (!on && !buttonsDown_) park();
+}
+
+// Applications take no notice of a pointer leaving their window for a grab;
+// one leaving for another window they do. So the pointer goes into a window
+// of the program's own before it is held, and the window goes again.
+void SecondPointer::park() {
+    if (held_) return;
+    Display* d = connection_.display();
+    XMapRaised(d, parking_);
+    XIWarpPointer(d, master_, None, parking_, 0, 0, 0, 0, 0, 0);
+    x_ = y_ = 0;
+    hold();
+    XUnmapWindow(d, parking_);
+    XFlush(d);
+}
+
+// The server reports a held pointer's crossings and motion to nobody but the
+// program, which asks for none of them.
+void SecondPointer::hold() {
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XIEventMask nothing{master_, sizeof bits, bits};
+    held_ = XIGrabDevice(connection_.display(), master_, connection_.root(), CurrentTime, blank_, XIGrabModeAsync,
+                         XIGrabModeAsync, False, &nothing) == GrabSuccess;
+}
+
+void SecondPointer::letGo() {
+    if (!held_) return;
+    XIUngrabDevice(connection_.display(), master_, CurrentTime);
+    held_ = false;
 }
 
 Window SecondPointer::deepestWindowAt(int rootX, int rootY) {
