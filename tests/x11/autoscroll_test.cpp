@@ -1,13 +1,18 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <thread>
 
 #include "x11/programs.h"
+
+// After GoogleTest, whose own None Xlib's would clash with.
+#include <X11/extensions/XInput2.h>
 
 namespace qm::x11test {
 namespace {
@@ -316,6 +321,45 @@ TEST(Desktop, TheMarkerFindsTheAnchorWhenThePrimaryMonitorIsNotAtTheOrigin) {
     desktop.tap(XK_Escape);
     EXPECT_TRUE(waitFor([&] { return !desktop.marker(); }));
     EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
+}
+
+// The master devices of the program of that process, as the server lists them.
+std::size_t devicesOf(Display* d, pid_t pid) {
+    const std::string prefix = "Quillmere " + std::to_string(pid) + " ";
+    int count = 0;
+    XIDeviceInfo* devices = XIQueryDevice(d, XIAllMasterDevices, &count);
+    std::size_t found = 0;
+    for (int i = 0; i < count; ++i) found += std::string(devices[i].name).starts_with(prefix);
+    XIFreeDeviceInfo(devices);
+    return found;
+}
+
+// However the program ends, its pointer and keyboard do not outlive it: the
+// signals that end a program quit it cleanly, and what one killed outright
+// left, the next start removes, but not what a process that still runs has.
+TEST(Desktop, NoEndLeavesTheProgramsDevicesBehind) {
+    Desktop desktop;
+    for (const int signal : {SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2}) {
+        Program program(desktop);
+        ASSERT_TRUE(waitFor([&] { return devicesOf(desktop.x(), program.pid()) == 2; })) << program.errors();
+        EXPECT_EQ(program.stop(signal), std::optional<int>(0)) << strsignal(signal);
+        EXPECT_EQ(devicesOf(desktop.x(), program.pid()), 0u) << strsignal(signal);
+    }
+    Program killed(desktop);
+    ASSERT_TRUE(waitFor([&] { return devicesOf(desktop.x(), killed.pid()) == 2; }));
+    killed.stop(SIGKILL);
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    // As if another Quillmere ran in this very process.
+    Pointer running(desktop, "Quillmere " + std::to_string(getpid()) + " on " + host);
+
+    Program next(desktop);
+    ASSERT_TRUE(waitFor([&] { return devicesOf(desktop.x(), next.pid()) == 2; }));
+    EXPECT_EQ(devicesOf(desktop.x(), killed.pid()), 0u);
+    EXPECT_EQ(devicesOf(desktop.x(), getpid()), 2u);
+    EXPECT_EQ(next.messages("that Quillmere " + std::to_string(killed.pid()) + " on " + host + " left behind"), 1u)
+        << next.errors();
+    EXPECT_EQ(next.stop(SIGTERM), std::optional<int>(0));
 }
 
 // Another program holds the middle button: Quillmere says so and keeps out

@@ -24,7 +24,7 @@ int pixelsPerClick(const desktop::JsonDefaultsFile& defaults, platform::SystemLo
 X11Platform::X11Platform()
     : screens_(connection_),
       defaults_(desktop::JsonDefaultsFile::standardFile(), [this](const std::string& line) { systemLog_.log(line); }),
-      secondPointer_(connection_),
+      secondPointer_(connection_, systemLog_),
       posting_(secondPointer_, screens_, pixelsPerClick(defaults_, systemLog_)),
       grabs_(connection_, xButton(Settings::read(defaults_).triggerButton), systemLog_),
       events_(connection_, runLoop_, screens_, grabs_, posting_),

@@ -44,6 +44,9 @@ private:
     void followTriggerSetting();
 
     desktop::StandardErrorLog systemLog_;
+    // First, so that a signal that ends the program finds it ready to end
+    // cleanly from the moment it has anything on the display.
+    desktop::GLibApplication application_;
     Connection connection_;
     desktop::GLibRunLoop runLoop_;
     X11Screens screens_;
@@ -57,7 +60,6 @@ private:
     X11Workspace workspace_;
     gtk::GtkViewWindows viewWindows_;
     X11WindowServer windowServer_;
-    desktop::GLibApplication application_;
     gtk::GtkStatusBar statusBar_;
     gtk::GtkAlerts alerts_;
     atspi::AtspiAccessibility accessibility_;

@@ -2,10 +2,10 @@
 
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
-#include <unistd.h>
 
 #include <string>
 
+#include "platform/x11/x11_device_owners.h"
 #include "platform/x11/x11_error_trap.h"
 
 namespace qm::x11 {
@@ -32,10 +32,10 @@ Cursor emptyCursor(Display* display, Window root) {
 
 }  // namespace
 
-SecondPointer::SecondPointer(Connection& connection) : connection_(connection) {
+SecondPointer::SecondPointer(Connection& connection, platform::SystemLog& log) : connection_(connection) {
     Display* d = connection.display();
-    // One name per process, so that two programs never mistake each other's devices.
-    const std::string name = "Quillmere " + std::to_string(getpid());
+    removeLeftoverDevices(connection, log);
+    const std::string name = ownDeviceName();
     XIAddMasterInfo add{XIAddMaster, const_cast<char*>(name.c_str()), True, True};
     {
         ErrorTrap trap(d);

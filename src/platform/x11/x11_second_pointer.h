@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput.h>
 
+#include "platform/services.h"
 #include "platform/x11/x11_connection.h"
 
 namespace qm::x11 {
@@ -11,7 +12,8 @@ namespace qm::x11 {
 // and the middle button. Clicks through the user's pointer would come back to
 // the program while it holds a grab, as it does all through a session; this
 // pointer's clicks reach the window under it whatever the program holds.
-// The program removes it when it ends.
+// The program removes it when it ends; what a killed program left, the next
+// start removes.
 //
 // A pointer over a window is seen by its application: it enters, moves and
 // leaves, and a list row under it lights up as if the user pointed there. So
@@ -29,7 +31,7 @@ namespace qm::x11 {
 class SecondPointer {
 public:
     // Throws SetupError when the server refuses the new pointer.
-    explicit SecondPointer(Connection& connection);
+    SecondPointer(Connection& connection, platform::SystemLog& log);
     ~SecondPointer();
     SecondPointer(const SecondPointer&) = delete;
     SecondPointer& operator=(const SecondPointer&) = delete;
