@@ -22,6 +22,8 @@ public:
     AppDelegate& operator=(const AppDelegate&) = delete;
 
     void applicationDidFinishLaunching() override;
+    // Launched again, the program shows its settings: there is no window to bring back.
+    void applicationShouldHandleReopen() override { showSettings(); }
     void menuWillOpen(platform::Menu& menu) override;
     // The menu items' actions, by selector name.
     void performAction(std::string_view selector, platform::MenuItem& sender) override;

@@ -9,6 +9,8 @@ class ApplicationDelegate {
 public:
     virtual ~ApplicationDelegate() = default;
     virtual void applicationDidFinishLaunching() = 0;
+    // The user launched the program again while it runs.
+    virtual void applicationShouldHandleReopen() {}
 };
 
 class Application {

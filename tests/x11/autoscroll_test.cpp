@@ -362,6 +362,22 @@ TEST(Desktop, NoEndLeavesTheProgramsDevicesBehind) {
     EXPECT_EQ(next.stop(SIGTERM), std::optional<int>(0));
 }
 
+// A second launch asks the running program to show its settings and ends,
+// through the session bus, or through the display when it finds no bus.
+TEST(Desktop, ASecondLaunchShowsTheRunningProgramsSettingsAndEnds) {
+    Desktop desktop;
+    Program first(desktop);
+    ASSERT_TRUE(waitFor([&] { return devicesOf(desktop.x(), first.pid()) == 2; })) << first.errors();
+    for (const std::string bus : {"", "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"}) {
+        auto second = desktop.run({QUILLMERE_EXECUTABLE}, "second", {bus});
+        EXPECT_EQ(second.stop(0), std::optional<int>(0)) << bus << readFile(desktop.dir() / "second.errors");
+        EXPECT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere Settings"); })) << bus;
+        desktop.tap(XK_Escape);
+        EXPECT_TRUE(waitFor([&] { return !desktop.showsWindow("Quillmere Settings"); })) << bus;
+    }
+    EXPECT_EQ(first.stop(SIGTERM), std::optional<int>(0)) << first.errors();
+}
+
 // Another program holds the middle button: Quillmere says so and keeps out
 // of its way (its watchdog tries again later, and that fails the same way).
 TEST(Desktop, AMiddleButtonHeldByAnotherProgramIsToldAndLeftAlone) {

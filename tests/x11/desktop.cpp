@@ -203,9 +203,7 @@ std::vector<std::string> Desktop::environmentOn(const std::string& busAddress,
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
-        if (entry.starts_with("DISPLAY=") || entry.starts_with("XDG_") || entry.starts_with("WAYLAND_") ||
-            overridden(entry, extra))
-            continue;
+        if (entry.starts_with("DISPLAY=") || entry.starts_with("XDG_") || entry.starts_with("WAYLAND_")) continue;
         env.push_back(entry);
     }
     if (!name_.empty()) env.push_back("DISPLAY=" + name_);
@@ -222,6 +220,7 @@ std::vector<std::string> Desktop::environmentOn(const std::string& busAddress,
         env.push_back("XDG_RUNTIME_DIR=" + (dir_ / "runtime").string());
         env.push_back("GSETTINGS_BACKEND=memory");
     }
+    std::erase_if(env, [&](const std::string& entry) { return overridden(entry, extra); });
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
 }
@@ -341,6 +340,32 @@ std::optional<Box> Desktop::marker() {
         XFree(hint.res_class);
     }
     if (children) XFree(children);
+    return found;
+}
+
+bool Desktop::showsWindow(const std::string& title) {
+    Display* d = display_;
+    const Atom list = XInternAtom(d, "_NET_CLIENT_LIST", False), name = XInternAtom(d, "_NET_WM_NAME", False),
+               utf8 = XInternAtom(d, "UTF8_STRING", False);
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), list, 0, 1024, False, XA_WINDOW, &type, &format, &count, &after,
+                           &data) != Success ||
+        !data)
+        return false;
+    bool found = false;
+    for (unsigned long i = 0; i < count && !found; ++i) {
+        unsigned char* text = nullptr;
+        unsigned long length;
+        if (XGetWindowProperty(d, reinterpret_cast<Window*>(data)[i], name, 0, 256, False, utf8, &type, &format,
+                               &length, &after, &text) == Success &&
+            text)
+            found = std::string(reinterpret_cast<char*>(text), length) == title;
+        if (text) XFree(text);
+    }
+    XFree(data);
     return found;
 }
 

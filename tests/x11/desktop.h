@@ -97,6 +97,8 @@ public:
     // The program's marker window, while one is on screen.
     std::optional<Box> marker();
     Box geometry(Window window);
+    // Whether a top-level window of that title is on the desktop.
+    bool showsWindow(const std::string& title);
     // The window the window manager has given the focus.
     std::optional<Window> activeWindow();
 

@@ -1,4 +1,3 @@
-#include <X11/Xatom.h>
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -12,32 +11,6 @@
 
 namespace qm::x11test {
 namespace {
-
-// Whether a top-level window of that title is on the desktop.
-bool windowTitled(Display* d, const std::string& title) {
-    const Atom list = XInternAtom(d, "_NET_CLIENT_LIST", False), name = XInternAtom(d, "_NET_WM_NAME", False),
-               utf8 = XInternAtom(d, "UTF8_STRING", False);
-    Atom type;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, DefaultRootWindow(d), list, 0, 1024, False, XA_WINDOW, &type, &format, &count, &after,
-                           &data) != Success ||
-        !data)
-        return false;
-    bool found = false;
-    for (unsigned long i = 0; i < count && !found; ++i) {
-        unsigned char* text = nullptr;
-        unsigned long length;
-        if (XGetWindowProperty(d, reinterpret_cast<Window*>(data)[i], name, 0, 256, False, utf8, &type, &format,
-                               &length, &after, &text) == Success &&
-            text)
-            found = std::string(reinterpret_cast<char*>(text), length) == title;
-        if (text) XFree(text);
-    }
-    XFree(data);
-    return found;
-}
 
 // The program's item on a panel of the test's own: the menu as Linux has it
 // works the program, and the trigger button chosen in the settings is the one
@@ -74,9 +47,9 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     ASSERT_TRUE(waitFor([&] { return !desktop.marker(); }));
 
     panel.click(panel.entry("Settings…")->id);
-    EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere Settings"); }));
+    EXPECT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere Settings"); }));
     desktop.tap(XK_Escape);
-    EXPECT_TRUE(waitFor([&] { return !windowTitled(desktop.x(), "Quillmere Settings"); }));
+    EXPECT_TRUE(waitFor([&] { return !desktop.showsWindow("Quillmere Settings"); }));
 
     // The back button as the trigger: the middle click that finds the new
     // setting is the client's, and the next back click locks a session the

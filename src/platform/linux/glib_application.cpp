@@ -18,6 +18,10 @@ void GLibApplication::run() {
     if (!terminated_) g_main_loop_run(loop_);
 }
 
+void GLibApplication::reopen() {
+    if (delegate_) delegate_->applicationShouldHandleReopen();
+}
+
 void GLibApplication::terminate() {
     terminated_ = true;
     g_main_loop_quit(loop_);

@@ -24,6 +24,8 @@ public:
     void run() override;
     void activateIgnoringOtherApps(bool) override {}
     void terminate() override;
+    // The user launched the program again; the delegate is told.
+    void reopen();
 
 private:
     platform::ApplicationDelegate* delegate_ = nullptr;

@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
     } catch (const qm::x11::SetupError& error) {
         std::cerr << "Quillmere: " << error.what() << '\n';
         return 1;
+    } catch (const qm::desktop::AlreadyRunning& handedOver) {
+        std::cerr << handedOver.what() << '\n';
     }
     return 0;
 }

@@ -22,7 +22,9 @@ int pixelsPerClick(const desktop::JsonDefaultsFile& defaults, platform::SystemLo
 }  // namespace
 
 X11Platform::X11Platform()
-    : screens_(connection_),
+    : busName_("com.quillmere.Quillmere", [this] { application_.reopen(); }),
+      displayClaim_(connection_, [this] { application_.reopen(); }),
+      screens_(connection_),
       defaults_(desktop::JsonDefaultsFile::standardFile(), [this](const std::string& line) { systemLog_.log(line); }),
       secondPointer_(connection_, systemLog_),
       posting_(secondPointer_, screens_, pixelsPerClick(defaults_, systemLog_)),

@@ -11,6 +11,7 @@
 #include "platform/linux/json_defaults_file.h"
 #include "platform/linux/logind_notifications.h"
 #include "platform/linux/no_updater.h"
+#include "platform/linux/single_instance.h"
 #include "platform/linux/standard_error_log.h"
 #include "platform/linux/strings_table_bundle.h"
 #include "platform/linux/xdg_autostart.h"
@@ -20,6 +21,7 @@
 #include "platform/x11/x11_display_links.h"
 #include "platform/x11/x11_events.h"
 #include "platform/x11/x11_grabs.h"
+#include "platform/x11/x11_instance_selection.h"
 #include "platform/x11/x11_posting.h"
 #include "platform/x11/x11_screens.h"
 #include "platform/x11/x11_second_pointer.h"
@@ -30,8 +32,10 @@
 namespace qm::x11 {
 
 // The system's services on an X11 desktop, in one place for the program.
-// Throws SetupError when the desktop cannot carry the program. GTK must be
-// initialised first: the tray item, the alerts and the views are its.
+// Throws SetupError when the desktop cannot carry the program, and
+// desktop::AlreadyRunning when another instance runs in the session or on the
+// display, which it has asked to show its settings. GTK must be initialised
+// first: the tray item, the alerts and the views are its.
 class X11Platform {
 public:
     X11Platform();
@@ -47,7 +51,10 @@ private:
     // First, so that a signal that ends the program finds it ready to end
     // cleanly from the moment it has anything on the display.
     desktop::GLibApplication application_;
+    // A second launch ends here, before it takes anything.
+    desktop::SingleInstance busName_;
     Connection connection_;
+    InstanceSelection displayClaim_;
     desktop::GLibRunLoop runLoop_;
     X11Screens screens_;
     desktop::JsonDefaultsFile defaults_;
