@@ -1,3 +1,4 @@
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -65,6 +66,34 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     desktop.tap(XK_Escape);
     EXPECT_TRUE(waitFor([&] { return !desktop.marker(); }));
     EXPECT_EQ(client.count("press 8 ", mark), 0u);
+
+    // WM_CLASS is Latin-1, and of any length: the menu names the client in
+    // UTF-8, and a class a megabyte long, shortened; excluding either stores
+    // it in UTF-8, the long one cut to a kilobyte.
+    const auto setClass = [&](const std::string& name) {
+        const std::string property = "quillmere-test-client" + std::string(1, '\0') + name + std::string(1, '\0');
+        XChangeProperty(desktop.x(), client.window(), XA_WM_CLASS, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(property.data()), static_cast<int>(property.size()));
+        XSync(desktop.x(), False);
+    };
+    // The menu follows the active window: the settings window comes and goes.
+    const auto exclude = [&](const std::string& label) {
+        panel.click(panel.entry("Settings…")->id);
+        ASSERT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere Settings"); }));
+        desktop.tap(XK_Escape);
+        ASSERT_TRUE(waitFor([&] { return panel.entry("Disable in " + label).has_value(); })) << program.errors();
+        const auto item = panel.entry("Disable in " + label);
+        ASSERT_TRUE(item) << program.errors();
+        panel.click(item->id);
+    };
+    const auto stored = [&] { return readFile(program.defaultsFile()); };
+    setClass("Caf\xE9");
+    ASSERT_NO_FATAL_FAILURE(exclude("Caf\u00E9"));
+    EXPECT_TRUE(waitFor([&] { return stored().find("\"Caf\u00E9\"") != std::string::npos; })) << stored();
+    setClass(std::string(1 << 20, 'x'));
+    ASSERT_NO_FATAL_FAILURE(exclude(std::string(40, 'x') + "\u2026"));
+    EXPECT_TRUE(waitFor([&] { return stored().find("\"" + std::string(1024, 'x') + "\"") != std::string::npos; }));
+    EXPECT_LT(stored().size(), 2048u);
 
     panel.click(panel.entry("Quit Quillmere")->id);
     EXPECT_EQ(program.stop(0), std::optional<int>(0)) << program.errors();
