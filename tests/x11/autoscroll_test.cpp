@@ -378,6 +378,19 @@ TEST(Desktop, ASecondLaunchShowsTheRunningProgramsSettingsAndEnds) {
     EXPECT_EQ(first.stop(SIGTERM), std::optional<int>(0)) << first.errors();
 }
 
+// Under Wayland the program would see no other program's input: it says so
+// and ends, whether XWayland gives it a display or not.
+TEST(Desktop, AWaylandSessionIsToldAndTheProgramEnds) {
+    Desktop desktop;
+    for (const std::string& display : {std::string(DisplayString(desktop.x())), std::string()}) {
+        auto program =
+            desktop.run({QUILLMERE_EXECUTABLE}, "wayland", {"WAYLAND_DISPLAY=wayland-0", "DISPLAY=" + display});
+        EXPECT_EQ(program.stop(0), std::optional<int>(1)) << "DISPLAY=" << display;
+        EXPECT_EQ(readFile(desktop.dir() / "wayland.errors"),
+                  "Quillmere: this is a Wayland session; Quillmere needs an X11 session\n");
+    }
+}
+
 // Another program holds the middle button: Quillmere says so and keeps out
 // of its way (its watchdog tries again later, and that fails the same way).
 TEST(Desktop, AMiddleButtonHeldByAnotherProgramIsToldAndLeftAlone) {

@@ -7,10 +7,20 @@
 #include "app/main_sequence.h"
 #include "platform/x11/x11_platform.h"
 
-int main(int argc, char** argv) {
-    // Under Wayland the X server sees only the input of X clients.
+namespace {
+
+// Under Wayland the X server (XWayland) sees only the input of X clients.
+// Either variable tells: a session started by hand may lack the type.
+bool waylandSession() {
     const char* session = std::getenv("XDG_SESSION_TYPE");
-    if (session && std::string_view(session) == "wayland") {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return (session && std::string_view(session) == "wayland") || (display && *display);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (waylandSession()) {
         std::cerr << "Quillmere: this is a Wayland session; Quillmere needs an X11 session\n";
         return 1;
     }
