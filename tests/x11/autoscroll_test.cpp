@@ -47,10 +47,6 @@ protected:
         if (program) {
             EXPECT_EQ(program->stop(SIGTERM), std::optional<int>(0)) << program->errors();
         }
-        // With the user's pointer gone, no row shows the program's pointer over it.
-        desktop->moveTo(5, 5);
-        EXPECT_TRUE(waitFor([&] { return client->count("lit ") == client->count("unlit "); }, 2))
-            << client->count("lit ") - client->count("unlit ") << " rows lit";
     }
 
     // The client's log lines of a kind since the mark.
@@ -278,10 +274,7 @@ TEST_F(Autoscroll, StoppingTheProgramFreesTheMouseUntilItContinues) {
     EXPECT_TRUE(waitFor([&] { return since("release 2 ") == 1 && since("release 1 ") == 1; }));
 
     kill(program->pid(), SIGCONT);
-    ASSERT_TRUE(waitFor([&] { return processState(program->pid()) != 'T'; }));
-    lockAt(area.centerX(), area.centerY());
-    desktop->tap(XK_Escape);
-    EXPECT_TRUE(waitFor([&] { return !markerShown(); }));
+    program->waitUntilIntercepting(*client);
 }
 
 TEST_F(Autoscroll, KillingTheProgramDuringALockedSessionFreesTheMouseAtOnce) {
@@ -360,6 +353,37 @@ TEST(Desktop, NoEndLeavesTheProgramsDevicesBehind) {
     EXPECT_EQ(next.messages("that Quillmere " + std::to_string(killed.pid()) + " on " + host + " left behind"), 1u)
         << next.errors();
     EXPECT_EQ(next.stop(SIGTERM), std::optional<int>(0));
+}
+
+// The program's own pointer, which posts a session's scroll, is seen by no
+// application outside a session: once the user's pointer has left the
+// client, no row of its list stays lit, neither after the program started
+// nor after a session scrolled it, nor once the program has quit.
+TEST(Desktop, TheProgramsPointerLightsNoRowOutsideASession) {
+    Desktop desktop;
+    Client client(desktop);
+    // Over the screen's centre, where the server puts a new pointer.
+    const Box area = client.area();
+    ASSERT_TRUE(area.x < 640 && area.x + area.width > 640 && area.y < 400 && area.y + area.height > 400);
+    const auto litRows = [&] { return long(client.count("lit ")) - long(client.count("unlit ")); };
+    const auto noRowLitOnceTheUserLeaves = [&](const char* when) {
+        desktop.moveTo(5, 5);
+        EXPECT_TRUE(waitFor([&] { return litRows() == 0; }, 5)) << litRows() << " rows lit " << when;
+    };
+    desktop.moveTo(5, 5);
+    Program program(desktop);
+    program.waitUntilIntercepting(client);
+    noRowLitOnceTheUserLeaves("after the start");
+
+    program.lockAt(area.centerX(), area.centerY() + 60);
+    desktop.moveTo(area.centerX(), area.centerY() + 160);
+    ASSERT_TRUE(waitFor([&] { return client.count("scroll down ") >= 3; }));
+    desktop.tap(XK_Escape);
+    ASSERT_TRUE(waitFor([&] { return !desktop.marker(); }));
+    noRowLitOnceTheUserLeaves("after a session");
+
+    EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
+    noRowLitOnceTheUserLeaves("after the program quit");
 }
 
 // A second launch asks the running program to show its settings and ends,

@@ -429,6 +429,11 @@ Pointer::~Pointer() {
     XSync(display_, False);
 }
 
+void Pointer::moveTo(int x, int y) {
+    XIWarpPointer(display_, master_, None, DefaultRootWindow(display_), 0, 0, 0, 0, x, y);
+    XSync(display_, False);
+}
+
 void Pointer::click(int x, int y, unsigned button) {
     XIWarpPointer(display_, master_, None, DefaultRootWindow(display_), 0, 0, 0, 0, x, y);
     XDevice* device = XOpenDevice(display_, static_cast<XID>(xtest_));

@@ -140,6 +140,7 @@ public:
     Pointer(const Pointer&) = delete;
     Pointer& operator=(const Pointer&) = delete;
 
+    void moveTo(int x, int y);
     void click(int x, int y, unsigned button);
 
 private:
