@@ -2,11 +2,13 @@
 
 #include <X11/extensions/XInput2.h>
 #include <signal.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -43,11 +45,11 @@ std::vector<MasterPointer> masterPointers(Display* display) {
     return found;
 }
 
-}  // namespace
-
-std::string ownDeviceName() {
-    return std::string(prefix) + std::to_string(getpid()) + std::string(onHost) + hostName();
-}
+// The owner a master pointer's name tells of, if it is the program's.
+struct DeviceOwner {
+    pid_t pid = 0;
+    std::string host;  // empty in the names of earlier versions, which ran on this host
+};
 
 std::optional<DeviceOwner> deviceOwner(const std::string& masterPointerName) {
     std::string_view name = masterPointerName;
@@ -62,6 +64,12 @@ std::optional<DeviceOwner> deviceOwner(const std::string& masterPointerName) {
     if (!rest.starts_with(onHost) || rest.size() == onHost.size()) return std::nullopt;
     owner.host = rest.substr(onHost.size());
     return owner;
+}
+
+}  // namespace
+
+std::string ownDeviceName() {
+    return std::string(prefix) + std::to_string(getpid()) + std::string(onHost) + hostName();
 }
 
 void removeLeftoverDevices(Connection& connection, platform::SystemLog& log) {

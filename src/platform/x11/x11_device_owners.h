@@ -1,8 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
-#include <optional>
 #include <string>
 
 #include "platform/services.h"
@@ -19,13 +16,6 @@ namespace qm::x11 {
 // The name of this process's devices, to which the server adds " pointer",
 // " keyboard" and the names of their XTEST devices.
 std::string ownDeviceName();
-
-// The owner a master pointer's name tells of, if it is the program's.
-struct DeviceOwner {
-    pid_t pid = 0;
-    std::string host;  // empty in the names of earlier versions, which ran on this host
-};
-std::optional<DeviceOwner> deviceOwner(const std::string& masterPointerName);
 
 // Removes the master devices of every Quillmere on this host that no longer
 // runs, each told on the log with its owner; those of a process that still
