@@ -26,7 +26,7 @@ X11Platform::X11Platform()
       displayClaim_(connection_, [this] { application_.reopen(); }),
       screens_(connection_),
       defaults_(desktop::JsonDefaultsFile::standardFile(), [this](const std::string& line) { systemLog_.log(line); }),
-      secondPointer_(connection_, systemLog_),
+      secondPointer_(connection_, runLoop_, systemLog_),
       posting_(secondPointer_, screens_, pixelsPerClick(defaults_, systemLog_)),
       grabs_(connection_, xButton(Settings::read(defaults_).triggerButton), systemLog_),
       events_(connection_, runLoop_, screens_, grabs_, posting_),

@@ -30,9 +30,17 @@ Cursor emptyCursor(Display* display, Window root) {
     return cursor;
 }
 
+// How long a click the program posts keeps the pointer where it clicked.
+constexpr double clickLinger = 1;
+
+bool isWheel(unsigned button) {
+    return button >= 4 && button <= 7;
+}
+
 }  // namespace
 
-SecondPointer::SecondPointer(Connection& connection, platform::SystemLog& log) : connection_(connection) {
+SecondPointer::SecondPointer(Connection& connection, platform::RunLoop& runLoop, platform::SystemLog& log)
+    : connection_(connection), runLoop_(runLoop) {
     Display* d = connection.display();
     removeLeftoverDevices(connection, log);
     const std::string name = ownDeviceName();
@@ -77,13 +85,15 @@ SecondPointer::~SecondPointer() {
 void SecondPointer::moveTo(int rootX, int rootY) {
     if (rootX == x_ && rootY == y_) return;
     hideCursorIn(deepestWindowAt(rootX, rootY));
-    XIWarpPointer(connection_.display(), master_, None, connection_.root(), 0, 0, 0, 0, rootX, rootY);
     x_ = rootX;
     y_ = rootY;
+    // Held, it goes there once let go, so that the window there sees it come.
+    if (!held_) XIWarpPointer(connection_.display(), master_, None, connection_.root(), 0, 0, 0, 0, rootX, rootY);
 }
 
 void SecondPointer::press(unsigned button) {
     if (button < 32) buttonsDown_ |= 1u << button;
+    parkLater_.reset();
     letGo();
     XTestFakeDeviceButtonEvent(connection_.display(), xtest_, button, True, nullptr, 0, CurrentTime);
 }
@@ -91,17 +101,36 @@ void SecondPointer::press(unsigned button) {
 void SecondPointer::release(unsigned button) {
     XTestFakeDeviceButtonEvent(connection_.display(), xtest_, button, False, nullptr, 0, CurrentTime);
     if (button < 32) buttonsDown_ &= ~(1u << button);
-    if (!buttonsDown_ && !inSession_) park();
+    clicked_ = clicked_ || !isWheel(button);
+    if (!buttonsDown_ && !inSession_) parkSoon();
 }
 
 void SecondPointer::setInSession(bool on) {
     inSession_ = on;
-    if (!on && !buttonsDown_) park();
+    parkLater_.reset();
+    if (!on && !buttonsDown_) parkSoon();
 }
 
-// Applications take no notice of a pointer leaving their window for a grab;
-// one leaving for another window they do. So the pointer goes into a window
-// of the program's own before it is held, and the window goes again.
+// A browser that finds the pointer gone by the time it reads a click drops
+// the click: after one, the pointer stays a moment before it goes. Wheel
+// clicks need no such wait.
+void SecondPointer::parkSoon() {
+    if (!clicked_) {
+        park();
+        return;
+    }
+    parkLater_ = runLoop_.makeTimer(clickLinger, false, [this] {
+        clicked_ = false;
+        if (!buttonsDown_ && !inSession_) park();
+    });
+    runLoop_.addTimer(*parkLater_, platform::RunLoopMode::common);
+}
+
+// Applications take no notice of a pointer leaving their window for a grab,
+// nor of one that a grab lets go of over it, the way they take notice of a
+// pointer that comes and goes. So it is held and let go inside a window of the
+// program's own, mapped for the moment, and goes from there to the point, or
+// comes there from the point, as any pointer would.
 void SecondPointer::park() {
     if (held_) return;
     Display* d = connection_.display();
@@ -124,8 +153,13 @@ void SecondPointer::hold() {
 
 void SecondPointer::letGo() {
     if (!held_) return;
-    XIUngrabDevice(connection_.display(), master_, CurrentTime);
+    Display* d = connection_.display();
+    XMapRaised(d, parking_);
+    XIWarpPointer(d, master_, None, parking_, 0, 0, 0, 0, 0, 0);
+    XIUngrabDevice(d, master_, CurrentTime);
     held_ = false;
+    XIWarpPointer(d, master_, None, connection_.root(), 0, 0, 0, 0, x_, y_);
+    XUnmapWindow(d, parking_);
 }
 
 Window SecondPointer::deepestWindowAt(int rootX, int rootY) {

@@ -3,6 +3,9 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput.h>
 
+#include <memory>
+
+#include "platform/run_loop.h"
 #include "platform/services.h"
 #include "platform/x11/x11_connection.h"
 
@@ -20,7 +23,8 @@ namespace qm::x11 {
 // the program holds this pointer in a grab of its own, which nobody else
 // sees, and lets go of it from the first click it posts in a session to the
 // session's end, so that the window at the anchor sees it enter once rather
-// than at every wheel click; then it leaves that window again.
+// than at every wheel click; then it leaves that window again, a moment
+// later after a click of another button than the wheel's.
 //
 // The server draws a cursor for every master pointer. This one shows none:
 // the grab's cursor is empty, and before it moves onto a window, that window
@@ -31,7 +35,7 @@ namespace qm::x11 {
 class SecondPointer {
 public:
     // Throws SetupError when the server refuses the new pointer.
-    SecondPointer(Connection& connection, platform::SystemLog& log);
+    SecondPointer(Connection& connection, platform::RunLoop& runLoop, platform::SystemLog& log);
     ~SecondPointer();
     SecondPointer(const SecondPointer&) = delete;
     SecondPointer& operator=(const SecondPointer&) = delete;
@@ -46,11 +50,13 @@ public:
 private:
     Window deepestWindowAt(int rootX, int rootY);
     void hideCursorIn(Window window);
+    void parkSoon();
     void park();
     void hold();
     void letGo();
 
     Connection& connection_;
+    platform::RunLoop& runLoop_;
     int master_ = 0;
     XDevice* xtest_ = nullptr;
     Cursor blank_ = None;
@@ -60,6 +66,9 @@ private:
     bool held_ = false;
     bool inSession_ = false;
     unsigned buttonsDown_ = 0;
+    // Whether it has posted a click, other than the wheel's, since it was last held.
+    bool clicked_ = false;
+    std::unique_ptr<platform::Timer> parkLater_;
 };
 
 }  // namespace qm::x11
