@@ -15,6 +15,18 @@ ControlState stateFor(bool on) {
     return on ? ControlState::on : ControlState::off;
 }
 
+// An application's name as the menu shows it: a name of any length would
+// make the menu as wide as the screen. Cut between characters, never inside one.
+std::string shownName(const std::string& name) {
+    constexpr std::size_t longest = 40;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const bool continuation = (static_cast<unsigned char>(name[i]) & 0xC0) == 0x80;
+        if (!continuation && characters++ == longest) return name.substr(0, i) + "…";
+    }
+    return name;
+}
+
 }  // namespace
 
 void AppDelegate::setupStatusItem() {
@@ -73,7 +85,7 @@ void AppDelegate::refreshMenuState() {
     const auto id = app ? app->bundleIdentifier : std::nullopt;
     const std::string name = app ? app->localizedName.value_or(id.value_or("")) : "";
     excludeItem_->setTitle(name.empty() ? text("menu.disableForThisApp")
-                                        : formatWithString(text("menu.disableForApp"), name));
+                                        : formatWithString(text("menu.disableForApp"), shownName(name)));
     excludeItem_->setState(stateFor(id && exclusions_.isExcluded(*id)));
     excludeItem_->setEnabled(id && !kDefaultExcludedBundleIDs(platform_.appIdentifiers).contains(*id));
 }

@@ -5,6 +5,12 @@
 namespace qm::test {
 namespace {
 
+std::string repeated(const std::string& text, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i) all += text;
+    return all;
+}
+
 std::string frontmost(const std::string& app) {
     return line(0, R"("frontmost": )" + app);
 }
@@ -56,6 +62,12 @@ INSTANTIATE_TEST_SUITE_P(
         ExcludeCase{"PercentSignsInTheName",
                     frontmost(R"({"bundle": "com.example.Sale", "name": "50% off %@ %d", "pid": 603})"),
                     menuEntry("Disable in 50% off %@ %d", false, true), Json::array({"com.example.Sale"}), true},
+        // A name of any length would make the menu as wide as the screen.
+        ExcludeCase{
+            "VeryLongName",
+            frontmost(R"({"bundle": "com.example.Cafe", "name": ")" + repeated("Café ", 200) + R"(", "pid": 605})"),
+            menuEntry("Disable in " + repeated("Café ", 8) + "…", false, true), Json::array({"com.example.Cafe"}),
+            true},
         ExcludeCase{"ExcludedByDefault",
                     frontmost(R"({"bundle": "com.vmware.fusion", "name": "VMware Fusion", "pid": 604})"),
                     menuEntry("Disable in VMware Fusion", true, false), nullptr, true},

@@ -1,19 +1,31 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <thread>
 
 #include "x11/programs.h"
+
+// After GoogleTest, whose own None Xlib's would clash with.
+#include <X11/extensions/XInput2.h>
 
 namespace qm::x11test {
 namespace {
 
 constexpr int pixelsPerClick = 40;
 constexpr unsigned middle = 2, left = 1, right = 3, back = 8;
+
+// The state letter of a process: R running, S sleeping, T stopped...
+char processState(pid_t pid) {
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto end = stat.rfind(") ");
+    return end == std::string::npos ? '?' : stat[end + 2];
+}
 
 // Each test gets a desktop of its own with the client in front and the
 // program holding the middle button, and ends by quitting the program as the
@@ -126,19 +138,40 @@ TEST_F(Autoscroll, ALockedSessionScrollsUntilAClickThatTheClientNeverSees) {
     EXPECT_TRUE(waitFor([&] { return since("release 1 ") == 1; }));
 }
 
-TEST_F(Autoscroll, EscapeEndsALockedSessionWithAnyLockKeyOn) {
-    for (const KeySym lockKey : {KeySym(0), KeySym(XK_Num_Lock), KeySym(XK_Caps_Lock)}) {
-        if (lockKey) desktop->tap(lockKey);
+// Escape with lock keys on or modifiers held, and the key that produces
+// Escape after the keyboard map changed while the program runs.
+TEST_F(Autoscroll, EscapeEndsALockedSessionWhateverElseIsDownOrOn) {
+    const auto escapeEnds = [&](const std::string& name, const std::vector<KeySym>& locks,
+                                const std::vector<KeySym>& held) {
+        for (const KeySym key : locks) desktop->tap(key);
         lockAt(area.centerX(), area.centerY());
         mark = client->size();
         desktop->moveTo(area.centerX(), area.centerY() - 100);
+        for (const KeySym key : held) desktop->keyDown(key);
         desktop->tap(XK_Escape);
-        ASSERT_TRUE(waitFor([&] { return !markerShown(); })) << "lock key " << lockKey;
+        for (const KeySym key : held) desktop->keyUp(key);
+        ASSERT_TRUE(waitFor([&] { return !markerShown(); })) << name;
         settle();
-        EXPECT_EQ(since("key Escape"), 0u) << "lock key " << lockKey;
-        if (lockKey) desktop->tap(lockKey);
-    }
+        EXPECT_EQ(since("key Escape"), 0u) << name;
+        for (const KeySym key : locks) desktop->tap(key);
+    };
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("no lock key", {}, {}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Num Lock", {XK_Num_Lock}, {}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Caps Lock", {XK_Caps_Lock}, {}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Caps Lock and Num Lock", {XK_Caps_Lock, XK_Num_Lock}, {}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Shift", {}, {XK_Shift_L}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Ctrl", {}, {XK_Control_L}));
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("AltGr and Num Lock", {XK_Num_Lock}, {XK_ISO_Level3_Shift}));
+
+    // Caps Lock and Escape change places: Escape is now the key beside A.
+    const KeyCode before = desktop->keycode(XK_Escape);
+    auto remap = desktop->run({"setxkbmap", "-option", "caps:swapescape"}, "setxkbmap");
+    ASSERT_EQ(remap.stop(0), std::optional<int>(0)) << readFile(desktop->dir() / "setxkbmap.errors");
+    ASSERT_NE(desktop->keycode(XK_Escape), before);
+    ASSERT_NO_FATAL_FAILURE(escapeEnds("Escape on the Caps Lock key", {}, {}));
+
     // Outside a session Escape is the application's.
+    mark = client->size();
     desktop->tap(XK_Escape);
     EXPECT_TRUE(waitFor([&] { return since("key Escape") == 1; }));
 }
@@ -229,6 +262,22 @@ TEST_F(Autoscroll, TheMarkerSitsOnTheAnchorAndClicksGoThroughIt) {
     ASSERT_TRUE(waitFor([&] { return !markerShown(); }));
 }
 
+// Ctrl-Z in its terminal: stopped, the program holds nothing, and the session
+// it was in has ended; continued, it holds the middle button again.
+TEST_F(Autoscroll, StoppingTheProgramFreesTheMouseUntilItContinues) {
+    lockAt(area.centerX(), area.centerY());
+    kill(program->pid(), SIGTSTP);
+    ASSERT_TRUE(waitFor([&] { return processState(program->pid()) == 'T'; }));
+    EXPECT_FALSE(markerShown());
+    mark = client->size();
+    desktop->click(middle);
+    desktop->click(left);
+    EXPECT_TRUE(waitFor([&] { return since("release 2 ") == 1 && since("release 1 ") == 1; }));
+
+    kill(program->pid(), SIGCONT);
+    program->waitUntilIntercepting(*client);
+}
+
 TEST_F(Autoscroll, KillingTheProgramDuringALockedSessionFreesTheMouseAtOnce) {
     lockAt(area.centerX(), area.centerY());
     EXPECT_EQ(program->stop(SIGKILL), std::optional<int>(128 + SIGKILL));
@@ -266,6 +315,105 @@ TEST(Desktop, TheMarkerFindsTheAnchorWhenThePrimaryMonitorIsNotAtTheOrigin) {
     desktop.tap(XK_Escape);
     EXPECT_TRUE(waitFor([&] { return !desktop.marker(); }));
     EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
+}
+
+// The master devices of the program of that process, as the server lists them.
+std::size_t devicesOf(Display* d, pid_t pid) {
+    const std::string prefix = "Quillmere " + std::to_string(pid) + " ";
+    int count = 0;
+    XIDeviceInfo* devices = XIQueryDevice(d, XIAllMasterDevices, &count);
+    std::size_t found = 0;
+    for (int i = 0; i < count; ++i) found += std::string(devices[i].name).starts_with(prefix);
+    XIFreeDeviceInfo(devices);
+    return found;
+}
+
+// However the program ends, its pointer and keyboard do not outlive it: the
+// signals that end a program quit it cleanly, and what one killed outright
+// left, the next start removes, but not what a process that still runs has.
+TEST(Desktop, NoEndLeavesTheProgramsDevicesBehind) {
+    Desktop desktop;
+    for (const int signal : {SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2}) {
+        Program program(desktop);
+        ASSERT_TRUE(waitFor([&] { return devicesOf(desktop.x(), program.pid()) == 2; })) << program.errors();
+        EXPECT_EQ(program.stop(signal), std::optional<int>(0)) << strsignal(signal);
+        EXPECT_EQ(devicesOf(desktop.x(), program.pid()), 0u) << strsignal(signal);
+    }
+    Program killed(desktop);
+    ASSERT_TRUE(waitFor([&] { return devicesOf(desktop.x(), killed.pid()) == 2; }));
+    killed.stop(SIGKILL);
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    // As if another Quillmere ran in this very process.
+    Pointer running(desktop, "Quillmere " + std::to_string(getpid()) + " on " + host);
+
+    Program next(desktop);
+    ASSERT_TRUE(waitFor([&] { return devicesOf(desktop.x(), next.pid()) == 2; }));
+    EXPECT_EQ(devicesOf(desktop.x(), killed.pid()), 0u);
+    EXPECT_EQ(devicesOf(desktop.x(), getpid()), 2u);
+    EXPECT_EQ(next.messages("that Quillmere " + std::to_string(killed.pid()) + " on " + host + " left behind"), 1u)
+        << next.errors();
+    EXPECT_EQ(next.stop(SIGTERM), std::optional<int>(0));
+}
+
+// The program's own pointer, which posts a session's scroll, is seen by no
+// application outside a session: once the user's pointer has left the
+// client, no row of its list stays lit, neither after the program started
+// nor after a session scrolled it, nor once the program has quit.
+TEST(Desktop, TheProgramsPointerLightsNoRowOutsideASession) {
+    Desktop desktop;
+    Client client(desktop);
+    // Over the screen's centre, where the server puts a new pointer.
+    const Box area = client.area();
+    ASSERT_TRUE(area.x < 640 && area.x + area.width > 640 && area.y < 400 && area.y + area.height > 400);
+    const auto litRows = [&] { return long(client.count("lit ")) - long(client.count("unlit ")); };
+    const auto noRowLitOnceTheUserLeaves = [&](const char* when) {
+        desktop.moveTo(5, 5);
+        EXPECT_TRUE(waitFor([&] { return litRows() == 0; }, 5)) << litRows() << " rows lit " << when;
+    };
+    desktop.moveTo(5, 5);
+    Program program(desktop);
+    program.waitUntilIntercepting(client);
+    noRowLitOnceTheUserLeaves("after the start");
+
+    program.lockAt(area.centerX(), area.centerY() + 60);
+    desktop.moveTo(area.centerX(), area.centerY() + 160);
+    ASSERT_TRUE(waitFor([&] { return client.count("scroll down ") >= 3; }));
+    desktop.tap(XK_Escape);
+    ASSERT_TRUE(waitFor([&] { return !desktop.marker(); }));
+    noRowLitOnceTheUserLeaves("after a session");
+
+    EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
+    noRowLitOnceTheUserLeaves("after the program quit");
+}
+
+// A second launch asks the running program to show its settings and ends,
+// through the session bus, or through the display when it finds no bus.
+TEST(Desktop, ASecondLaunchShowsTheRunningProgramsSettingsAndEnds) {
+    Desktop desktop;
+    Program first(desktop);
+    ASSERT_TRUE(waitFor([&] { return devicesOf(desktop.x(), first.pid()) == 2; })) << first.errors();
+    for (const std::string bus : {"", "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"}) {
+        auto second = desktop.run({QUILLMERE_EXECUTABLE}, "second", {bus});
+        EXPECT_EQ(second.stop(0), std::optional<int>(0)) << bus << readFile(desktop.dir() / "second.errors");
+        EXPECT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere Settings"); })) << bus;
+        desktop.tap(XK_Escape);
+        EXPECT_TRUE(waitFor([&] { return !desktop.showsWindow("Quillmere Settings"); })) << bus;
+    }
+    EXPECT_EQ(first.stop(SIGTERM), std::optional<int>(0)) << first.errors();
+}
+
+// Under Wayland the program would see no other program's input: it says so
+// and ends, whether XWayland gives it a display or not.
+TEST(Desktop, AWaylandSessionIsToldAndTheProgramEnds) {
+    Desktop desktop;
+    for (const std::string& display : {std::string(DisplayString(desktop.x())), std::string()}) {
+        auto program =
+            desktop.run({QUILLMERE_EXECUTABLE}, "wayland", {"WAYLAND_DISPLAY=wayland-0", "DISPLAY=" + display});
+        EXPECT_EQ(program.stop(0), std::optional<int>(1)) << "DISPLAY=" << display;
+        EXPECT_EQ(readFile(desktop.dir() / "wayland.errors"),
+                  "Quillmere: this is a Wayland session; Quillmere needs an X11 session\n");
+    }
 }
 
 // Another program holds the middle button: Quillmere says so and keeps out

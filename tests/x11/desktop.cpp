@@ -204,9 +204,7 @@ std::vector<std::string> Desktop::environmentOn(const std::string& busAddress,
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
-        if (entry.starts_with("DISPLAY=") || entry.starts_with("XDG_") || entry.starts_with("WAYLAND_") ||
-            overridden(entry, extra))
-            continue;
+        if (entry.starts_with("DISPLAY=") || entry.starts_with("XDG_") || entry.starts_with("WAYLAND_")) continue;
         env.push_back(entry);
     }
     if (!name_.empty()) env.push_back("DISPLAY=" + name_);
@@ -223,6 +221,7 @@ std::vector<std::string> Desktop::environmentOn(const std::string& busAddress,
         env.push_back("XDG_RUNTIME_DIR=" + (dir_ / "runtime").string());
         env.push_back("GSETTINGS_BACKEND=memory");
     }
+    std::erase_if(env, [&](const std::string& entry) { return overridden(entry, extra); });
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
 }
@@ -306,13 +305,28 @@ void Desktop::click(int x, int y, unsigned button) {
     click(button);
 }
 
+KeyCode Desktop::keycode(unsigned long keysym) {
+    // Xlib's own copy of the map is brought up to date only by events this
+    // connection never reads; the server's is.
+    int min = 0, max = 0, perKey = 0;
+    XDisplayKeycodes(display_, &min, &max);
+    KeySym* map = XGetKeyboardMapping(display_, static_cast<KeyCode>(min), max - min + 1, &perKey);
+    KeyCode found = 0;
+    // As Xlib looks: the first column first.
+    for (int column = 0; column < perKey && !found; ++column)
+        for (int code = min; code <= max && !found; ++code)
+            if (map[(code - min) * perKey + column] == keysym) found = static_cast<KeyCode>(code);
+    XFree(map);
+    return found;
+}
+
 void Desktop::keyDown(unsigned long keysym) {
-    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), True, CurrentTime);
+    XTestFakeKeyEvent(display_, keycode(keysym), True, CurrentTime);
     XSync(display_, False);
 }
 
 void Desktop::keyUp(unsigned long keysym) {
-    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), False, CurrentTime);
+    XTestFakeKeyEvent(display_, keycode(keysym), False, CurrentTime);
     XSync(display_, False);
 }
 
@@ -337,6 +351,32 @@ std::optional<Box> Desktop::marker() {
         XFree(hint.res_class);
     }
     if (children) XFree(children);
+    return found;
+}
+
+bool Desktop::showsWindow(const std::string& title) {
+    Display* d = display_;
+    const Atom list = XInternAtom(d, "_NET_CLIENT_LIST", False), name = XInternAtom(d, "_NET_WM_NAME", False),
+               utf8 = XInternAtom(d, "UTF8_STRING", False);
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), list, 0, 1024, False, XA_WINDOW, &type, &format, &count, &after,
+                           &data) != Success ||
+        !data)
+        return false;
+    bool found = false;
+    for (unsigned long i = 0; i < count && !found; ++i) {
+        unsigned char* text = nullptr;
+        unsigned long length;
+        if (XGetWindowProperty(d, reinterpret_cast<Window*>(data)[i], name, 0, 256, False, utf8, &type, &format,
+                               &length, &after, &text) == Success &&
+            text)
+            found = std::string(reinterpret_cast<char*>(text), length) == title;
+        if (text) XFree(text);
+    }
+    XFree(data);
     return found;
 }
 
@@ -397,6 +437,11 @@ Pointer::Pointer(Desktop& desktop, const std::string& name) : display_(desktop.x
 Pointer::~Pointer() {
     XIRemoveMasterInfo remove{XIRemoveMaster, master_, XIFloating, 0, 0};
     XIChangeHierarchy(display_, reinterpret_cast<XIAnyHierarchyChangeInfo*>(&remove), 1);
+    XSync(display_, False);
+}
+
+void Pointer::moveTo(int x, int y) {
+    XIWarpPointer(display_, master_, None, DefaultRootWindow(display_), 0, 0, 0, 0, x, y);
     XSync(display_, False);
 }
 

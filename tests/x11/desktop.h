@@ -89,6 +89,9 @@ public:
     void release(unsigned button);
     void click(unsigned button);
     void click(int x, int y, unsigned button);
+    // The key that produces keysym in the keyboard map as it is now, even
+    // just after another program changed it.
+    KeyCode keycode(unsigned long keysym);
     void keyDown(unsigned long keysym);
     void keyUp(unsigned long keysym);
     void tap(unsigned long keysym);
@@ -96,6 +99,8 @@ public:
     // The program's marker window, while one is on screen.
     std::optional<Box> marker();
     Box geometry(Window window);
+    // Whether a top-level window of that title is on the desktop.
+    bool showsWindow(const std::string& title);
     // The window the window manager has given the focus.
     std::optional<Window> activeWindow();
 
@@ -138,6 +143,7 @@ public:
     Pointer(const Pointer&) = delete;
     Pointer& operator=(const Pointer&) = delete;
 
+    void moveTo(int x, int y);
     void click(int x, int y, unsigned button);
 
 private:

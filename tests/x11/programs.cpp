@@ -65,14 +65,17 @@ Program::Program(Desktop& desktop, const std::string& defaults, Session session)
 
 // A middle click over the client locks a session once the program holds the
 // button; until then the click goes to the client, and the next one is tried.
+// Only one click is on its way at a time: a second one sent while a slow
+// program still decides the first would end that session or start another.
 void Program::waitUntilIntercepting(Client& client) {
     const Box area = client.area();
     const bool ready = waitFor(
         [&] {
             if (!process_->running()) throw std::runtime_error("quillmere ended: " + errors());
-            const std::size_t before = messages("escape grab held");
+            const std::size_t locked = messages("escape grab held"), passed = client.count("release 2 ");
             desktop_.click(area.centerX(), area.centerY(), 2);
-            return waitFor([&] { return messages("escape grab held") > before; }, 2);
+            waitFor([&] { return messages("escape grab held") > locked || client.count("release 2 ") > passed; });
+            return messages("escape grab held") > locked;
         },
         60);
     if (!ready) throw std::runtime_error("quillmere never took the middle button: " + errors());

@@ -7,6 +7,7 @@
 //   orphan <button> <device>  a release whose press never came
 //   scroll <up|down|left|right|smooth> <device>
 //   key <name>                value <scroll position>
+//   lit <row>  unlit <row>    a row of the list lit up under a pointer, or went dark
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
@@ -63,6 +64,12 @@ void announce(GtkWidget* window, gpointer) {
     std::printf("ready %lu\n", gdk_x11_window_get_xid(gtk_widget_get_window(window)));
 }
 
+void hovered(GtkWidget* row, GtkStateFlags before, gpointer) {
+    const bool lit = gtk_widget_get_state_flags(row) & GTK_STATE_FLAG_PRELIGHT;
+    if (lit != bool(before & GTK_STATE_FLAG_PRELIGHT))
+        std::printf("%s %d\n", lit ? "lit" : "unlit", gtk_list_box_row_get_index(GTK_LIST_BOX_ROW(row)) + 1);
+}
+
 void scrolled(GtkAdjustment* adjustment, gpointer) {
     std::printf("value %.0f\n", gtk_adjustment_get_value(adjustment));
 }
@@ -93,6 +100,8 @@ int main(int argc, char** argv) {
                                  " of a long list that is wide enough to scroll "
                                  "sideways as well, so that both wheels have something to move";
         gtk_list_box_insert(GTK_LIST_BOX(list), gtk_label_new(text.c_str()), -1);
+        g_signal_connect(gtk_list_box_get_row_at_index(GTK_LIST_BOX(list), row - 1), "state-flags-changed",
+                         G_CALLBACK(hovered), nullptr);
     }
     gtk_container_add(GTK_CONTAINER(scroller), list);
     gtk_box_pack_start(GTK_BOX(box), link, FALSE, FALSE, 8);

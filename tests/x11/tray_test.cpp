@@ -16,32 +16,6 @@
 namespace qm::x11test {
 namespace {
 
-// Whether a top-level window of that title is on the desktop.
-bool windowTitled(Display* d, const std::string& title) {
-    const Atom list = XInternAtom(d, "_NET_CLIENT_LIST", False), name = XInternAtom(d, "_NET_WM_NAME", False),
-               utf8 = XInternAtom(d, "UTF8_STRING", False);
-    Atom type;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, DefaultRootWindow(d), list, 0, 1024, False, XA_WINDOW, &type, &format, &count, &after,
-                           &data) != Success ||
-        !data)
-        return false;
-    bool found = false;
-    for (unsigned long i = 0; i < count && !found; ++i) {
-        unsigned char* text = nullptr;
-        unsigned long length;
-        if (XGetWindowProperty(d, reinterpret_cast<Window*>(data)[i], name, 0, 256, False, utf8, &type, &format,
-                               &length, &after, &text) == Success &&
-            text)
-            found = std::string(reinterpret_cast<char*>(text), length) == title;
-        if (text) XFree(text);
-    }
-    XFree(data);
-    return found;
-}
-
 // The class of a window's WM_CLASS, if it has one.
 std::string windowClass(Display* d, Window window) {
     XClassHint hint{};
@@ -104,14 +78,14 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     ASSERT_TRUE(waitFor([&] { return !desktop.marker(); }));
 
     panel.click(panel.entry("Settings…")->id);
-    EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere Settings"); }));
+    EXPECT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere Settings"); }));
     // In front, the program's own window is no application to exclude.
     EXPECT_TRUE(waitFor([&] {
         const auto exclude = panel.entry("Disable in This App");
         return exclude && !exclude->enabled && !panel.entry("Disable in Quillmere");
     }));
     desktop.tap(XK_Escape);
-    EXPECT_TRUE(waitFor([&] { return !windowTitled(desktop.x(), "Quillmere Settings"); }));
+    EXPECT_TRUE(waitFor([&] { return !desktop.showsWindow("Quillmere Settings"); }));
 
     // The back button as the trigger: the middle click that finds the new
     // setting is the client's, and the next back click locks a session the
@@ -128,6 +102,34 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     EXPECT_TRUE(waitFor([&] { return !desktop.marker(); }));
     EXPECT_EQ(client.count("press 8 ", mark), 0u);
 
+    // WM_CLASS is Latin-1, and of any length: the menu names the client in
+    // UTF-8, and a class a megabyte long, shortened; excluding either stores
+    // it in UTF-8, the long one cut to a kilobyte.
+    const auto setClass = [&](const std::string& name) {
+        const std::string property = "quillmere-test-client" + std::string(1, '\0') + name + std::string(1, '\0');
+        XChangeProperty(desktop.x(), client.window(), XA_WM_CLASS, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(property.data()), static_cast<int>(property.size()));
+        XSync(desktop.x(), False);
+    };
+    // The menu follows the active window: the settings window comes and goes.
+    const auto exclude = [&](const std::string& label) {
+        panel.click(panel.entry("Settings…")->id);
+        ASSERT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere Settings"); }));
+        desktop.tap(XK_Escape);
+        ASSERT_TRUE(waitFor([&] { return panel.entry("Disable in " + label).has_value(); })) << program.errors();
+        const auto item = panel.entry("Disable in " + label);
+        ASSERT_TRUE(item) << program.errors();
+        panel.click(item->id);
+    };
+    const auto stored = [&] { return readFile(program.defaultsFile()); };
+    setClass("Caf\xE9");
+    ASSERT_NO_FATAL_FAILURE(exclude("Caf\u00E9"));
+    EXPECT_TRUE(waitFor([&] { return stored().find("\"Caf\u00E9\"") != std::string::npos; })) << stored();
+    setClass(std::string(1 << 20, 'x'));
+    ASSERT_NO_FATAL_FAILURE(exclude(std::string(40, 'x') + "\u2026"));
+    EXPECT_TRUE(waitFor([&] { return stored().find("\"" + std::string(1024, 'x') + "\"") != std::string::npos; }));
+    EXPECT_LT(stored().size(), 2048u);
+
     panel.click(panel.entry("Quit Quillmere")->id);
     EXPECT_EQ(program.stop(0), std::optional<int>(0)) << program.errors();
     EXPECT_EQ(client.count("orphan "), 0u);
@@ -142,7 +144,7 @@ class WithoutATray : public testing::TestWithParam<Session> {};
 TEST_P(WithoutATray, TheSettingsWindowStandsInUntilATrayAppears) {
     Desktop desktop;
     Program program(desktop, R"({"didShowOnboarding": true})", GetParam());
-    EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere Settings"); })) << program.errors();
+    EXPECT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere Settings"); })) << program.errors();
     EXPECT_EQ(program.messages("nothing on this desktop shows tray items"), 1u) << program.errors();
 
     desktop.startTray();

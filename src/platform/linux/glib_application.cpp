@@ -1,18 +1,14 @@
 #include "platform/linux/glib_application.h"
 
-#include <glib-unix.h>
-
 #include <csignal>
 
 namespace qm::desktop {
 
-GLibApplication::GLibApplication() : loop_(g_main_loop_new(nullptr, FALSE)) {
-    signals_[0] = g_unix_signal_add(SIGTERM, &GLibApplication::onSignal, this);
-    signals_[1] = g_unix_signal_add(SIGINT, &GLibApplication::onSignal, this);
-}
+GLibApplication::GLibApplication()
+    : loop_(g_main_loop_new(nullptr, FALSE)),
+      endSignals_({SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2}, [this](int) { terminate(); }) {}
 
 GLibApplication::~GLibApplication() {
-    for (guint source : signals_) g_source_remove(source);
     g_main_loop_unref(loop_);
 }
 
@@ -22,14 +18,13 @@ void GLibApplication::run() {
     if (!terminated_) g_main_loop_run(loop_);
 }
 
+void GLibApplication::reopen() {
+    if (delegate_) delegate_->applicationReopened();
+}
+
 void GLibApplication::terminate() {
     terminated_ = true;
     g_main_loop_quit(loop_);
-}
-
-gboolean GLibApplication::onSignal(gpointer self) {
-    static_cast<GLibApplication*>(self)->terminate();
-    return G_SOURCE_CONTINUE;
 }
 
 }  // namespace qm::desktop

@@ -8,11 +8,21 @@
 #include "platform/linux/command_line.h"
 #include "platform/x11/x11_platform.h"
 
+namespace {
+
+// Under Wayland the X server (XWayland) sees only the input of X clients.
+// Either variable tells: a session started by hand may lack the type.
+bool waylandSession() {
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return (session && std::string_view(session) == "wayland") || (display && *display);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     if (const auto status = qm::desktop::readCommandLine(argc, argv, gtk_get_option_group(FALSE))) return *status;
-    // Under Wayland the X server sees only the input of X clients.
-    const char* session = std::getenv("XDG_SESSION_TYPE");
-    if (session && std::string_view(session) == "wayland") {
+    if (waylandSession()) {
         std::cerr << "Quillmere: this is a Wayland session; Quillmere needs an X11 session\n";
         return 1;
     }
@@ -31,6 +41,8 @@ int main(int argc, char** argv) {
     } catch (const qm::x11::SetupError& error) {
         std::cerr << "Quillmere: " << error.what() << '\n';
         return 1;
+    } catch (const qm::desktop::AlreadyRunning& handedOver) {
+        std::cerr << handedOver.what() << '\n';
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "platform/x11/x11_connection.h"
 
+#include <X11/XKBlib.h>
 #include <X11/extensions/XI2.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
@@ -36,6 +37,9 @@ Connection::Connection() {
     require(XFixesQueryExtension(d, &event, &error), "XFIXES");
     require(XShapeQueryExtension(d, &event, &error), "SHAPE");
     require(XRRQueryExtension(d, &randrEventBase_, &error), "RANDR");
+    int xkbOpcode = 0;
+    major = XkbMajorVersion, minor = XkbMinorVersion;
+    require(XkbQueryExtension(d, &xkbOpcode, &xkbEventBase_, &error, &major, &minor), "XKEYBOARD");
     findMasterDevices();
 }
 

@@ -39,6 +39,7 @@ public:
     Window root() const { return root_; }
     int xinputOpcode() const { return xinputOpcode_; }
     int randrEventBase() const { return randrEventBase_; }
+    int xkbEventBase() const { return xkbEventBase_; }
     // The master pointer and keyboard the user's devices drive.
     int pointerDevice() const { return pointerDevice_; }
     int keyboardDevice() const { return keyboardDevice_; }
@@ -61,6 +62,7 @@ private:
     Window root_ = 0;
     int xinputOpcode_ = 0;
     int randrEventBase_ = 0;
+    int xkbEventBase_ = 0;
     int pointerDevice_ = 0;
     int keyboardDevice_ = 0;
     mutable std::unordered_map<std::string, Atom> atoms_;

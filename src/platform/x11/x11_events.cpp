@@ -118,6 +118,7 @@ bool X11EventServices::wants(EventType type, bool needsEveryClick) const {
 // Brings the grabs in line with what the taps ask for. A tap whose grab
 // another client holds is switched off, and the watchdog tries again later.
 void X11EventServices::updateGrabs() {
+    if (suspended_) return;
     const auto disableTaps = [&](EventType type) {
         for (const auto& tap : taps_)
             if (tap->mask & platform::eventMaskBit(type)) tap->enabled = false;
@@ -148,6 +149,7 @@ void X11EventServices::grabPointer() {
         return;
     }
     if (!held && !handlingButton_) grabs_.allow(connection_.pointerDevice(), false);
+    posting_.setSessionOn(true);
 }
 
 // While a button event is handled the pointer is frozen, and letting go of it
@@ -164,6 +166,7 @@ void X11EventServices::releasePointer() {
         if (buttonEventsWaiting()) return;
     }
     grabs_.ungrabPointer();
+    posting_.setSessionOn(false);
 }
 
 bool X11EventServices::buttonEventsWaiting() const {
@@ -197,6 +200,26 @@ void X11EventServices::noticeLostClicks() {
     if (!notices_) notices_ = g_idle_add(&X11EventServices::sendNotices, this);
 }
 
+void X11EventServices::suspend() {
+    suspended_ = true;
+    for (const auto& tap : std::vector(taps_)) {
+        if (!tap->alive) continue;
+        X11Event notice(et::tapDisabledByUserInput, {});
+        tap->callback(et::tapDisabledByUserInput, &notice, tap->userInfo);
+    }
+    grabs_.releaseAll();
+    posting_.setSessionOn(false);
+    buttonsDown_ = 0;
+    XSync(connection_.display(), False);
+}
+
+void X11EventServices::resume() {
+    // Presses and keys the grabs brought before the stop are stale; they go unanswered.
+    connection_.dispatchPending();
+    suspended_ = false;
+    updateGrabs();
+}
+
 gboolean X11EventServices::sendNotices(gpointer self) {
     auto& services = *static_cast<X11EventServices*>(self);
     services.notices_ = 0;
@@ -225,6 +248,7 @@ void X11EventServices::handle(XEvent& xevent) {
     const XGenericEventCookie& cookie = xevent.xcookie;
     if (cookie.type != GenericEvent || cookie.extension != connection_.xinputOpcode() || !cookie.data) return;
     const auto& event = *static_cast<const XIDeviceEvent*>(cookie.data);
+    if (suspended_) return;
     switch (cookie.evtype) {
         case XI_ButtonPress:
         case XI_ButtonRelease:
@@ -276,7 +300,7 @@ void X11EventServices::onButton(const XIDeviceEvent& xevent, bool press) {
 
 void X11EventServices::onKey(const XIDeviceEvent& xevent) {
     bool consumed = false;
-    if (xevent.detail == grabs_.escapeKeycode()) {
+    if (grabs_.isEscape(xevent)) {
         X11Event event(et::keyDown, screens_.toQuartz(xevent.root_x, xevent.root_y));
         event.setIntegerValueField(field::keyboardKeycode, escapeKeyCode);
         consumed = deliver(et::keyDown, event);

@@ -49,6 +49,12 @@ public:
 
     void handle(XEvent& event) override;
 
+    // Before the process stops: a session ends, as when the system switches
+    // the taps off, and every grab is let go, so that nobody's input waits
+    // for a stopped program. Once it continues, the grabs are taken again.
+    void suspend();
+    void resume();
+
 private:
     struct TapState;
     class X11Tap;
@@ -74,6 +80,7 @@ private:
     unsigned buttonsDown_ = 0;
     // While a button event a grab brought is handled, the pointer is frozen.
     bool handlingButton_ = false;
+    bool suspended_ = false;
     guint notices_ = 0;
 };
 

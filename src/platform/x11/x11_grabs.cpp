@@ -14,18 +14,6 @@ namespace qm::x11 {
 
 namespace {
 
-// The modifier bit NumLock sits on, which differs between keyboard maps; 0 when none.
-int numLockMask(Display* display) {
-    const KeyCode numLock = XKeysymToKeycode(display, XK_Num_Lock);
-    XModifierKeymap* map = XGetModifierMapping(display);
-    int mask = 0;
-    for (int modifier = 0; modifier < 8 && numLock; ++modifier)
-        for (int k = 0; k < map->max_keypermod; ++k)
-            if (map->modifiermap[modifier * map->max_keypermod + k] == numLock) mask = 1 << modifier;
-    XFreeModifiermap(map);
-    return mask;
-}
-
 // The press and release of the grabbed buttons, or of the grabbed key.
 struct EventMask {
     explicit EventMask(int device, bool keys) {
@@ -40,12 +28,12 @@ struct EventMask {
 }  // namespace
 
 Grabs::Grabs(Connection& connection, unsigned triggerButton, platform::SystemLog& log)
-    : connection_(connection),
-      triggerButton_(triggerButton),
-      log_(log),
-      escapeKeycode_(XKeysymToKeycode(connection.display(), XK_Escape)) {}
+    : connection_(connection), triggerButton_(triggerButton), log_(log), escapeKeys_(connection) {
+    connection.addHandler(*this);
+}
 
 Grabs::~Grabs() {
+    connection_.removeHandler(*this);
     ungrabPointer();
     ungrabEscape();
     ungrabTrigger();
@@ -115,38 +103,54 @@ void Grabs::ungrabPointer() {
 
 bool Grabs::grabEscape() {
     if (holdsEscape()) return true;
-    if (!escapeKeycode_) return false;
     Display* d = connection_.display();
-    const int numLock = numLockMask(d);
-    std::vector<int> combinations{0, LockMask};
-    if (numLock) combinations.insert(combinations.end(), {numLock, LockMask | numLock});
-
-    std::vector<XIGrabModifiers> modifiers;
-    for (int m : combinations) modifiers.push_back({m, 0});
     EventMask events(connection_.keyboardDevice(), true);
-    ErrorTrap trap(d);
-    // The answer overwrites the first entries with the combinations that
-    // another client holds already; the others are granted.
-    const int failed =
-        XIGrabKeycode(d, connection_.keyboardDevice(), escapeKeycode_, connection_.root(), XIGrabModeSync,
-                      XIGrabModeAsync, False, &events.mask, static_cast<int>(modifiers.size()), modifiers.data());
-    trap.sync();
-    for (int m : combinations) {
-        const auto refused = modifiers.begin() + std::clamp(failed, 0, static_cast<int>(modifiers.size()));
-        if (std::none_of(modifiers.begin(), refused, [m](const XIGrabModifiers& r) { return r.modifiers == m; }))
-            escapeModifiers_.push_back(m);
+    for (const KeyCode key : escapeKeys_.keycodes()) {
+        std::vector<XIGrabModifiers> modifiers;
+        for (int m = 0; m < 256; ++m) modifiers.push_back({m, 0});
+        ErrorTrap trap(d);
+        // The answer lists the combinations that another client holds
+        // already, at the front; the others are granted.
+        const int refused =
+            XIGrabKeycode(d, connection_.keyboardDevice(), key, connection_.root(), XIGrabModeSync, XIGrabModeAsync,
+                          False, &events.mask, static_cast<int>(modifiers.size()), modifiers.data());
+        if (trap.sync() != Success || refused < 0) continue;
+        std::vector<XIGrabModifiers> granted;
+        for (int m = 0; m < 256; ++m)
+            if (std::none_of(modifiers.begin(), modifiers.begin() + std::min(refused, 256),
+                             [m](const XIGrabModifiers& r) { return r.modifiers == m; }))
+                granted.push_back({m, 0});
+        if (!granted.empty()) escapeGrabs_.emplace_back(key, std::move(granted));
     }
     g_debug("escape grab %s", holdsEscape() ? "held" : "refused");
     return holdsEscape();
 }
 
 void Grabs::ungrabEscape() {
-    if (!holdsEscape()) return;
-    std::vector<XIGrabModifiers> modifiers;
-    for (int m : escapeModifiers_) modifiers.push_back({m, 0});
-    XIUngrabKeycode(connection_.display(), connection_.keyboardDevice(), escapeKeycode_, connection_.root(),
-                    static_cast<int>(modifiers.size()), modifiers.data());
-    escapeModifiers_.clear();
+    for (auto& [key, modifiers] : escapeGrabs_)
+        XIUngrabKeycode(connection_.display(), connection_.keyboardDevice(), key, connection_.root(),
+                        static_cast<int>(modifiers.size()), modifiers.data());
+    escapeGrabs_.clear();
+}
+
+void Grabs::releaseAll() {
+    ungrabTrigger();
+    ungrabEscape();
+    // A passive grab that a press set off is held until let go of here.
+    XIUngrabDevice(connection_.display(), connection_.pointerDevice(), CurrentTime);
+    XIUngrabDevice(connection_.display(), connection_.keyboardDevice(), CurrentTime);
+    pointer_ = false;
+}
+
+bool Grabs::isEscape(const XIDeviceEvent& key) const {
+    return escapeKeys_.produceEscape(static_cast<KeyCode>(key.detail), static_cast<unsigned>(key.mods.effective),
+                                     key.group.effective);
+}
+
+void Grabs::handle(XEvent& event) {
+    if (!escapeKeys_.followMapChange(event) || !holdsEscape()) return;
+    ungrabEscape();
+    grabEscape();
 }
 
 void Grabs::allow(int device, bool replay) {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 
+#include <utility>
 #include <vector>
 
 #include "platform/services.h"
 #include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_escape_keys.h"
 
 namespace qm::x11 {
 
@@ -18,23 +21,25 @@ namespace qm::x11 {
 //   freezes the pointer's buttons (not its motion) at each button event, so
 //   that the program sees them one at a time and never lets go of the
 //   pointer while a press it would have to answer for is on its way;
-// - Escape, once with each combination of the lock modifiers (CapsLock,
-//   NumLock), because window managers hold Escape with other modifiers and a
-//   grab with any modifier would then fail.
+// - every key that produces Escape, once with each combination of modifiers,
+//   because window managers hold Escape with some modifiers and a grab with
+//   any modifier would then fail: Escape still ends a session with Shift or
+//   AltGr held and Caps Lock on. The grab moves with the keyboard map.
 // Other clients' grabs make these fail; each answers whether it holds. The
 // trigger's failure is told on the log, once until it holds again, since
 // until then the program does nothing at all.
-class Grabs {
+class Grabs : public EventHandler {
 public:
     Grabs(Connection& connection, unsigned triggerButton, platform::SystemLog& log);
-    ~Grabs();
+    ~Grabs() override;
     Grabs(const Grabs&) = delete;
     Grabs& operator=(const Grabs&) = delete;
 
     unsigned triggerButton() const { return triggerButton_; }
     // Moves the trigger's grab to another button, held at once if the old one was.
     void setTriggerButton(unsigned button);
-    KeyCode escapeKeycode() const { return escapeKeycode_; }
+    // Whether a key event that a grab brought is a press of Escape.
+    bool isEscape(const XIDeviceEvent& key) const;
 
     bool grabTrigger();
     void ungrabTrigger();
@@ -45,6 +50,8 @@ public:
     void ungrabPointer();
     bool grabEscape();
     void ungrabEscape();
+    // Lets go of every grab, the trigger's when a press has set it off too.
+    void releaseAll();
 
     // The verdict on the frozen press or key just handled: replay it to its
     // application, or let input go on without it (the pointer until its next
@@ -55,7 +62,10 @@ public:
 
     bool holdsTrigger() const { return trigger_; }
     bool holdsPointer() const { return pointer_; }
-    bool holdsEscape() const { return !escapeModifiers_.empty(); }
+    bool holdsEscape() const { return !escapeGrabs_.empty(); }
+
+    // A new keyboard map moves the grab of Escape to the keys that now produce it.
+    void handle(XEvent& event) override;
 
 private:
     int takePointer();
@@ -64,11 +74,11 @@ private:
     unsigned triggerButton_;
     platform::SystemLog& log_;
     bool triggerRefusalTold_ = false;
-    KeyCode escapeKeycode_;
+    EscapeKeys escapeKeys_;
     bool trigger_ = false;
     bool pointer_ = false;
-    // The lock-modifier combinations under which Escape is held.
-    std::vector<int> escapeModifiers_;
+    // Each key held for Escape, with the modifier combinations it is held under.
+    std::vector<std::pair<KeyCode, std::vector<XIGrabModifiers>>> escapeGrabs_;
 };
 
 }  // namespace qm::x11

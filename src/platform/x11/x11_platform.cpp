@@ -22,9 +22,11 @@ int pixelsPerClick(const desktop::JsonDefaultsFile& defaults, platform::SystemLo
 }  // namespace
 
 X11Platform::X11Platform()
-    : screens_(connection_),
+    : busName_("com.quillmere.Quillmere", [this] { application_.reopen(); }),
+      displayClaim_(connection_, [this] { application_.reopen(); }),
+      screens_(connection_),
       defaults_(desktop::JsonDefaultsFile::standardFile(), [this](const std::string& line) { systemLog_.log(line); }),
-      secondPointer_(connection_),
+      secondPointer_(connection_, runLoop_, systemLog_),
       posting_(secondPointer_, screens_, pixelsPerClick(defaults_, systemLog_)),
       grabs_(connection_, xButton(Settings::read(defaults_).triggerButton), systemLog_),
       events_(connection_, runLoop_, screens_, grabs_, posting_),
@@ -41,6 +43,7 @@ X11Platform::X11Platform()
       bundle_(desktop::StringsTableBundle::shippedTable(), systemLog_),
       notifications_(systemLog_),
       displayLinks_(connection_, screens_, runLoop_),
+      jobControl_([this] { events_.suspend(); }, [this] { events_.resume(); }),
       platform_{.events = events_,
                 .runLoop = runLoop_,
                 .windowList = windowList_,

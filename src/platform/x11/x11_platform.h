@@ -7,9 +7,11 @@
 #include "platform/linux/glib_application.h"
 #include "platform/linux/glib_main_queue.h"
 #include "platform/linux/glib_run_loop.h"
+#include "platform/linux/job_control.h"
 #include "platform/linux/json_defaults_file.h"
 #include "platform/linux/logind_notifications.h"
 #include "platform/linux/no_updater.h"
+#include "platform/linux/single_instance.h"
 #include "platform/linux/standard_error_log.h"
 #include "platform/linux/strings_table_bundle.h"
 #include "platform/linux/xdg_autostart.h"
@@ -19,6 +21,7 @@
 #include "platform/x11/x11_display_links.h"
 #include "platform/x11/x11_events.h"
 #include "platform/x11/x11_grabs.h"
+#include "platform/x11/x11_instance_selection.h"
 #include "platform/x11/x11_posting.h"
 #include "platform/x11/x11_screens.h"
 #include "platform/x11/x11_second_pointer.h"
@@ -29,8 +32,10 @@
 namespace qm::x11 {
 
 // The system's services on an X11 desktop, in one place for the program.
-// Throws SetupError when the desktop cannot carry the program. GTK must be
-// initialised first: the tray item, the alerts and the views are its.
+// Throws SetupError when the desktop cannot carry the program, and
+// desktop::AlreadyRunning when another instance runs in the session or on the
+// display, which it has asked to show its settings. GTK must be initialised
+// first: the tray item, the alerts and the views are its.
 class X11Platform {
 public:
     X11Platform();
@@ -43,7 +48,13 @@ private:
     void followTriggerSetting();
 
     desktop::StandardErrorLog systemLog_;
+    // First, so that a signal that ends the program finds it ready to end
+    // cleanly from the moment it has anything on the display.
+    desktop::GLibApplication application_;
+    // A second launch ends here, before it takes anything.
+    desktop::SingleInstance busName_;
     Connection connection_;
+    InstanceSelection displayClaim_;
     desktop::GLibRunLoop runLoop_;
     X11Screens screens_;
     desktop::JsonDefaultsFile defaults_;
@@ -56,7 +67,6 @@ private:
     X11Workspace workspace_;
     gtk::GtkViewWindows viewWindows_;
     X11WindowServer windowServer_;
-    desktop::GLibApplication application_;
     gtk::GtkStatusBar statusBar_;
     gtk::GtkAlerts alerts_;
     atspi::AtspiAccessibility accessibility_;
@@ -66,6 +76,7 @@ private:
     desktop::GLibMainQueue mainQueue_;
     desktop::LogindNotifications notifications_;
     X11DisplayLinks displayLinks_;
+    desktop::JobControl jobControl_;
     platform::Platform platform_;
 };
 

@@ -17,6 +17,8 @@ public:
     Posting(SecondPointer& pointer, const X11Screens& screens, int pixelsPerClick);
 
     void post(const X11Event& event);
+    // Whether a session holds the user's pointer, and so may post more.
+    void setSessionOn(bool on) { pointer_.setInSession(on); }
 
 private:
     void moveTo(platform::Point quartz);

@@ -15,7 +15,9 @@ namespace qm::x11 {
 std::vector<unsigned long> cardinals(Display* display, Window window, Atom property, Atom type);
 std::optional<unsigned long> cardinal(Display* display, Window window, Atom property, Atom type);
 
-// The class string of WM_CLASS, its second part.
+// The class string of WM_CLASS, its second part, in UTF-8: read as Latin-1
+// as the X standard has it, or as UTF-8 where a client says so, ill-formed
+// bytes standing as U+FFFD either way; at most its first kilobyte.
 std::optional<std::string> windowClass(Display* display, Window window);
 
 // The process that owns a window: what the X-Resource extension knows of the
