@@ -152,11 +152,13 @@ TEST_F(Autoscroll, ShiftMiddleAndMiddleInAnExcludedApplicationReachTheClientOnce
     EXPECT_EQ(since("release 2 "), 1u);
     EXPECT_FALSE(markerShown());
 
-    // Another process writes the list; the next press reads it.
+    // Another process writes the list; the program reads it as soon as it notices.
     const auto file = program->defaultsFile();
+    const std::size_t read = program->messages("settings changed");
     std::ofstream(file.string() + ".new")
         << R"({"didShowOnboarding": true, "excludedBundleIDs": ["QuillmereTestClient"]})";
     std::filesystem::rename(file.string() + ".new", file);
+    ASSERT_TRUE(waitFor([&] { return program->messages("settings changed") > read; }));
     mark = client->size();
     desktop->click(middle);
     settle();

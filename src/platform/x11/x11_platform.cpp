@@ -39,6 +39,8 @@ X11Platform::X11Platform()
       alerts_([this](platform::RunLoopMode mode) { runLoop_.setMode(mode); }),
       loginItems_(desktop::XdgAutostart::standardEntry(), desktop::executablePath()),
       bundle_(desktop::StringsTableBundle::shippedTable(), systemLog_),
+      saveFailureAlert_(alerts_, mainQueue_, bundle_),
+      alertingLoginItems_(loginItems_, saveFailureAlert_),
       notifications_(systemLog_),
       displayLinks_(connection_, screens_, runLoop_),
       platform_{.events = events_,
@@ -53,7 +55,7 @@ X11Platform::X11Platform()
                 .application = application_,
                 .statusBar = statusBar_,
                 .alerts = alerts_,
-                .loginItems = loginItems_,
+                .loginItems = alertingLoginItems_,
                 .updater = updater_,
                 .systemLog = systemLog_,
                 .bundle = bundle_,
@@ -62,16 +64,22 @@ X11Platform::X11Platform()
                 .displayLinks = displayLinks_,
                 .appIdentifiers = platform::AppIdentifierKind::wmClass} {
     followTriggerSetting();
+    tellSaveFailures();
 }
 
 // The trigger is grabbed before its press comes, so the grab moves as soon as
-// the setting changes, not at the next session. Not at once, though: the
-// change may be found while a press of the old trigger is being decided, and
-// letting go of that button's grab then would lose the press.
+// the setting changes, not at the next session. Not at once, though: a press
+// of the old trigger may be on its way to be decided, and letting go of that
+// button's grab then would lose the press.
 void X11Platform::followTriggerSetting() {
     defaults_.setOnChange([this] {
+        g_debug("settings changed");
         mainQueue_.async([this] { grabs_.setTriggerButton(xButton(Settings::read(defaults_).triggerButton)); });
     });
+}
+
+void X11Platform::tellSaveFailures() {
+    defaults_.setOnSaveFailure([this](const std::string& reason) { saveFailureAlert_.settingsNotSaved(reason); });
 }
 
 }  // namespace qm::x11

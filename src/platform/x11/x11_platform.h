@@ -10,6 +10,7 @@
 #include "platform/linux/json_defaults_file.h"
 #include "platform/linux/logind_notifications.h"
 #include "platform/linux/no_updater.h"
+#include "platform/linux/save_failure_alert.h"
 #include "platform/linux/standard_error_log.h"
 #include "platform/linux/strings_table_bundle.h"
 #include "platform/linux/xdg_autostart.h"
@@ -41,6 +42,7 @@ public:
 
 private:
     void followTriggerSetting();
+    void tellSaveFailures();
 
     desktop::StandardErrorLog systemLog_;
     Connection connection_;
@@ -64,6 +66,8 @@ private:
     desktop::NoUpdater updater_;
     desktop::StringsTableBundle bundle_;
     desktop::GLibMainQueue mainQueue_;
+    desktop::SaveFailureAlert saveFailureAlert_;
+    desktop::AlertingLoginItems alertingLoginItems_;
     desktop::LogindNotifications notifications_;
     X11DisplayLinks displayLinks_;
     platform::Platform platform_;
