@@ -1,7 +1,14 @@
 // Figures of the program on a real X11 desktop (Xvfb, openbox, the tests' GTK
 // client): what intercepting the middle button adds to a click that goes
-// through to the application, and the processor time the program takes idle
-// and while scrolling. Machine-dependent, so not a test.
+// through to the application, set against a bare synchronous grab that
+// replays every press; how long a press that starts a session holds the
+// pointer; each with no other windows and with a thousand; and the processor
+// time the program takes idle and while scrolling. Machine-dependent, so not
+// a test.
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <signal.h>
 #include <unistd.h>
@@ -9,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -23,9 +31,19 @@ using namespace qm::x11test;
 using Clock = std::chrono::steady_clock;
 
 constexpr int samples = 200;
+constexpr int holds = 50;
 
 long long nowMicros() {
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
+}
+
+double median(const std::vector<long long>& sorted) {
+    return static_cast<double>(sorted[sorted.size() / 2]) / 1000.0;
+}
+
+void report(const std::string& what, const std::vector<long long>& sorted) {
+    std::printf("%-52s median %6.3f ms   95th percentile %6.3f ms   (%zu)\n", what.c_str(), median(sorted),
+                sorted[sorted.size() * 95 / 100] / 1000.0, sorted.size());
 }
 
 // Microseconds from the press leaving this process to the client receiving it, sorted.
@@ -50,9 +68,134 @@ std::vector<long long> passedClickLatencies(Desktop& desktop, Client& client) {
     return latencies;
 }
 
-void report(const char* what, const std::vector<long long>& sorted) {
-    std::printf("%-44s median %6.3f ms   95th percentile %6.3f ms   (%zu clicks)\n", what,
-                sorted[sorted.size() / 2] / 1000.0, sorted[sorted.size() * 95 / 100] / 1000.0, sorted.size());
+// Microseconds from a press leaving this process to the pointer moving on:
+// a grab that freezes the pointer holds back the motion sent right after the
+// press until the press is decided. Each press starts a session, ended by
+// dragging before the release.
+std::vector<long long> sessionStartHolds(Desktop& desktop, Client& client) {
+    Display* d = desktop.x();
+    const Box area = client.area();
+    std::vector<long long> held;
+    for (int i = 0; i < holds; ++i) {
+        const int x = area.centerX(), y = area.centerY();
+        desktop.moveTo(x, y);
+        const long long sent = nowMicros();
+        XTestFakeButtonEvent(d, 2, True, CurrentTime);
+        XTestFakeMotionEvent(d, -1, x + 1, y, CurrentTime);
+        XFlush(d);
+        // Asked without pause: each question is a round trip, a few microseconds.
+        for (int rootX = 0; rootX != x + 1;) {
+            Window root, child;
+            int rootY = 0, winX, winY;
+            unsigned mask;
+            XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rootX, &rootY, &winX, &winY, &mask);
+        }
+        held.push_back(nowMicros() - sent);
+        desktop.moveTo(x, y + 80);
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        desktop.release(2);
+        waitFor([&] { return !desktop.marker(); });
+    }
+    std::sort(held.begin(), held.end());
+    return held;
+}
+
+// As a program that grabs the middle button and lets every press through
+// would: the least an interception can cost. Runs until killed.
+int replayEveryMiddlePress() {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return 1;
+    int opcode = 0, event = 0, error = 0;
+    XQueryExtension(d, "XInputExtension", &opcode, &event, &error);
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_ButtonPress);
+    XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
+    XIGrabModifiers any{static_cast<int>(XIAnyModifier), 0};
+    XIGrabButton(d, 2, 2, DefaultRootWindow(d), None, XIGrabModeSync, XIGrabModeAsync, False, &mask, 1, &any);
+    XSync(d, False);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (;;) {
+        XEvent e;
+        XNextEvent(d, &e);
+        if (e.xcookie.type != GenericEvent || e.xcookie.extension != opcode || !XGetEventData(d, &e.xcookie)) continue;
+        const auto* press = static_cast<const XIDeviceEvent*>(e.xcookie.data);
+        XIAllowEvents(d, press->deviceid, XIReplayDevice, CurrentTime);
+        XFlush(d);
+        XFreeEventData(d, &e.xcookie);
+    }
+}
+
+// Windows of another application, in the screen's corner so that they cover
+// nothing, each framed by the window manager; they live as long as the
+// connection that made them.
+void openWindows(Desktop& desktop, int count) {
+    Display* d = desktop.x();
+    const int screenWidth = DisplayWidth(d, DefaultScreen(d)), screenHeight = DisplayHeight(d, DefaultScreen(d));
+    for (int i = 0; i < count; ++i) {
+        const Window w =
+            XCreateSimpleWindow(d, DefaultRootWindow(d), screenWidth - 30, screenHeight - 30, 20, 20, 0, 0, 0);
+        XClassHint hint{const_cast<char*>("other"), const_cast<char*>("OtherWindows")};
+        XSetClassHint(d, w, &hint);
+        XSizeHints size{};
+        size.flags = USPosition | USSize;
+        size.x = screenWidth - 30;
+        size.y = screenHeight - 30;
+        size.width = size.height = 20;
+        XSetWMNormalHints(d, w, &size);
+        XMapWindow(d, w);
+    }
+    XSync(d, False);
+    const Atom clients = XInternAtom(d, "_NET_CLIENT_LIST", False);
+    waitFor(
+        [&] {
+            Atom type;
+            int format;
+            unsigned long n = 0, after;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(d, DefaultRootWindow(d), clients, 0, 100000, False, XA_WINDOW, &type, &format, &n,
+                               &after, &data);
+            if (data) XFree(data);
+            return n > static_cast<unsigned long>(count);
+        },
+        120);
+}
+
+void setDefaults(Program& program, const std::string& text) {
+    const std::size_t read = program.messages("settings changed");
+    std::ofstream(program.defaultsFile().string() + ".new") << text;
+    std::filesystem::rename(program.defaultsFile().string() + ".new", program.defaultsFile());
+    waitFor([&] { return program.messages("settings changed") > read; });
+}
+
+// The passed click with no grab, with the bare grab and with Quillmere (the
+// client excluded), and the hold of a press that starts a session.
+void pressFigures(Desktop& desktop, Client& client, int others) {
+    const std::string with = others ? ", " + std::to_string(others) + " other windows" : ", no other windows";
+    const auto none = passedClickLatencies(desktop, client);
+    report("passed middle click, no grab" + with, none);
+    std::vector<long long> bare;
+    {
+        Child replayer = desktop.run({"/proc/self/exe", "--replay-middle"}, "replayer");
+        waitFor([&] { return readFile(desktop.dir() / "replayer.out").starts_with("ready"); });
+        bare = passedClickLatencies(desktop, client);
+        replayer.stop(SIGTERM);
+    }
+    report("passed middle click, bare replaying grab" + with, bare);
+
+    Program program(desktop);
+    program.waitUntilIntercepting(client);
+    // Excluded, so every middle click is decided on and replayed to the client.
+    setDefaults(program, R"({"didShowOnboarding": true, "excludedBundleIDs": ["QuillmereTestClient"]})");
+    const auto passed = passedClickLatencies(desktop, client);
+    report("passed middle click, Quillmere (excluded app)" + with, passed);
+    const double overBare = median(bare) - median(none), overQuillmere = median(passed) - median(none);
+    std::printf("  added over no grab: bare %.3f ms, Quillmere %.3f ms, ratio %.2f\n", overBare, overQuillmere,
+                overQuillmere / overBare);
+
+    setDefaults(program, R"({"didShowOnboarding": true})");
+    report("session-start hold, Quillmere" + with, sessionStartHolds(desktop, client));
+    program.stop(SIGTERM);
 }
 
 // User and system time of a process so far, in seconds.
@@ -77,22 +220,19 @@ double cpuOver(pid_t pid, std::chrono::seconds span) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--replay-middle") == 0) return replayEveryMiddlePress();
     {
         Desktop desktop;
         Client client(desktop);
-        report("passed middle click, without Quillmere", passedClickLatencies(desktop, client));
+        pressFigures(desktop, client, 0);
+        openWindows(desktop, 1000);
+        pressFigures(desktop, client, 1000);
     }
     Desktop desktop;
     Client client(desktop);
     Program program(desktop, R"({"didShowOnboarding": true})");
     program.waitUntilIntercepting(client);
-    // Excluded, so every middle click is decided on and replayed to the client.
-    std::ofstream(program.defaultsFile())
-        << R"({"didShowOnboarding": true, "excludedBundleIDs": ["QuillmereTestClient"]})";
-    report("passed middle click, with Quillmere", passedClickLatencies(desktop, client));
-
-    std::ofstream(program.defaultsFile()) << R"({"didShowOnboarding": true})";
     std::printf("processor time idle for 60 s:          %.3f s\n", cpuOver(program.pid(), std::chrono::seconds(60)));
     const Box area = client.area();
     program.lockAt(area.centerX(), area.centerY() - 100);

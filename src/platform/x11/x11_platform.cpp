@@ -29,8 +29,9 @@ X11Platform::X11Platform()
       grabs_(connection_, xButton(Settings::read(defaults_).triggerButton), systemLog_),
       events_(connection_, runLoop_, screens_, grabs_, posting_),
       connectionSource_(connection_),
-      windowList_(connection_, screens_),
-      workspace_(connection_),
+      windowStack_(connection_),
+      windowList_(windowStack_, screens_),
+      workspace_(connection_, windowStack_, screens_),
       windowServer_(connection_, screens_,
                     [this](std::unique_ptr<platform::views::View> root) {
                         return viewWindows_.windowWithRootView(std::move(root));

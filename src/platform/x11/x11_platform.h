@@ -24,6 +24,7 @@
 #include "platform/x11/x11_screens.h"
 #include "platform/x11/x11_second_pointer.h"
 #include "platform/x11/x11_window_list.h"
+#include "platform/x11/x11_window_stack.h"
 #include "platform/x11/x11_windows.h"
 #include "platform/x11/x11_workspace.h"
 
@@ -54,6 +55,7 @@ private:
     Grabs grabs_;
     X11EventServices events_;
     ConnectionSource connectionSource_;
+    WindowStack windowStack_;
     X11WindowList windowList_;
     X11Workspace workspace_;
     gtk::GtkViewWindows viewWindows_;
