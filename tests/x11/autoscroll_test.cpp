@@ -9,6 +9,9 @@
 
 #include "x11/programs.h"
 
+// After the tests' own headers: its macros clash with GoogleTest's names.
+#include <X11/Xutil.h>
+
 namespace qm::x11test {
 namespace {
 
@@ -142,7 +145,7 @@ TEST_F(Autoscroll, EscapeEndsALockedSessionWithAnyLockKeyOn) {
     EXPECT_TRUE(waitFor([&] { return since("key Escape") == 1; }));
 }
 
-TEST_F(Autoscroll, ShiftMiddleAndMiddleInAnExcludedApplicationReachTheClientOnce) {
+TEST_F(Autoscroll, ShiftMiddleMiddleInAnExcludedApplicationAndOnTheBareDesktopAreNotTaken) {
     desktop->moveTo(area.centerX(), area.centerY());
     desktop->keyDown(XK_Shift_L);
     desktop->click(middle);
@@ -159,12 +162,33 @@ TEST_F(Autoscroll, ShiftMiddleAndMiddleInAnExcludedApplicationReachTheClientOnce
         << R"({"didShowOnboarding": true, "excludedBundleIDs": ["QuillmereTestClient"]})";
     std::filesystem::rename(file.string() + ".new", file);
     ASSERT_TRUE(waitFor([&] { return program->messages("settings changed") > read; }));
+    // Another application has the focus: a middle press moves no focus, so
+    // the window under the pointer is the one it is for.
+    Display* d = desktop->x();
+    const Window other = XCreateSimpleWindow(d, DefaultRootWindow(d), 1200, 20, 40, 40, 0, 0, 0);
+    XClassHint otherClass{const_cast<char*>("other"), const_cast<char*>("OtherApplication")};
+    XSetClassHint(d, other, &otherClass);
+    XSizeHints place{};
+    place.flags = USPosition;
+    place.x = 1200;
+    place.y = 20;
+    XSetWMNormalHints(d, other, &place);
+    XMapWindow(d, other);
+    ASSERT_TRUE(waitFor([&] { return desktop->activeWindow() == other; }));
     mark = client->size();
     desktop->click(middle);
     settle();
     EXPECT_EQ(since("press 2 "), 1u);
     EXPECT_EQ(since("release 2 "), 1u);
     EXPECT_FALSE(markerShown());
+
+    // Over no window at all the press is the window manager's (its menu).
+    const std::size_t passed = program->messages("button 2 press passed");
+    desktop->click(area.x + area.width + 100, area.y + area.height + 100, middle);
+    EXPECT_TRUE(waitFor([&] { return program->messages("button 2 press passed") > passed; }));
+    EXPECT_FALSE(markerShown());
+    desktop->tap(XK_Escape);
+    XDestroyWindow(d, other);
 }
 
 TEST_F(Autoscroll, NoConsumedPressLeaksItsRelease) {

@@ -63,7 +63,8 @@ X11Platform::X11Platform()
                 .mainQueue = mainQueue_,
                 .notifications = notifications_,
                 .displayLinks = displayLinks_,
-                .appIdentifiers = platform::AppIdentifierKind::wmClass} {
+                .appIdentifiers = platform::AppIdentifierKind::wmClass,
+                .pressOwner = platform::PressOwner::windowUnderPointer} {
     followTriggerSetting();
     tellSaveFailures();
 }
