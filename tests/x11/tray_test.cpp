@@ -87,6 +87,20 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     desktop.tap(XK_Escape);
     EXPECT_TRUE(waitFor([&] { return !windowTitled(desktop.x(), "Quillmere"); }));
     EXPECT_EQ(program.messages("Launch at Login toggle failed"), 1u) << program.errors();
+    // Nor can the settings, once a file stands where their folder was; what
+    // the user chose holds all the same until the program quits.
+    fs::remove_all(program.defaultsFile().parent_path());
+    std::ofstream(program.defaultsFile().parent_path()) << "in the way";
+    panel.click(panel.entry("Disable in QuillmereTestClient")->id);
+    EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere"); }));
+    desktop.tap(XK_Escape);
+    EXPECT_TRUE(waitFor([&] { return !windowTitled(desktop.x(), "Quillmere"); }));
+    EXPECT_EQ(program.messages("cannot save the settings"), 1u) << program.errors();
+    mark = client.size();
+    desktop.click(area.centerX(), area.centerY(), 2);
+    EXPECT_TRUE(waitFor([&] { return client.count("release 2 ", mark) == 1; }));
+    fs::remove(program.defaultsFile().parent_path());
+    fs::create_directory(program.defaultsFile().parent_path());
 
     // The back button as the trigger: from the moment the program has read
     // it, the middle click is the client's, and a back click locks a session
