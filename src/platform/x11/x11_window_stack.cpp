@@ -31,7 +31,8 @@ WindowStack::WindowStack(Connection& connection) : connection_(connection), ownP
     // Selected before the windows are listed: nothing that happens after is missed.
     XWindowAttributes rootAttributes{};
     XGetWindowAttributes(d, root, &rootAttributes);
-    XSelectInput(d, root, rootAttributes.your_event_mask | SubstructureNotifyMask);
+    rootEvents_ = rootAttributes.your_event_mask;
+    XSelectInput(d, root, rootEvents_ | SubstructureNotifyMask);
     connection.addHandler(*this);
 
     Window rootReturn = None, parent = None;
@@ -49,9 +50,12 @@ WindowStack::WindowStack(Connection& connection) : connection_(connection), ownP
     if (children) XFree(children);
 }
 
+// The root's events stop before the connection closes: one that came in
+// after closing had emptied the connection's queue would stay there unfreed.
 WindowStack::~WindowStack() {
     if (idle_) g_source_remove(idle_);
     connection_.removeHandler(*this);
+    XSelectInput(connection_.display(), connection_.root(), rootEvents_);
 }
 
 void WindowStack::addOnTop(Window window, platform::Rect frame, bool overrideRedirect, bool mapped) {

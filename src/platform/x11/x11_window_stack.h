@@ -83,6 +83,7 @@ private:
 
     Connection& connection_;
     const int32_t ownPID_;
+    long rootEvents_ = NoEventMask;  // what the connection heard of the root before
     // Bottom to top, as the server stacks them.
     std::vector<Window> order_;
     std::unordered_map<Window, TopLevel> windows_;
