@@ -84,7 +84,7 @@ std::vector<long long> pressHolds(Desktop& desktop, Client& client, bool session
         XTestFakeButtonEvent(d, 2, True, CurrentTime);
         XTestFakeMotionEvent(d, -1, x + 1, y, CurrentTime);
         XFlush(d);
-        // Asked without pause: each question is a round trip, a few microseconds.
+        // Asked without pause: each question is one round trip, tens of microseconds.
         for (int rootX = 0; rootX != x + 1;) {
             Window root, child;
             int rootY = 0, winX, winY;
