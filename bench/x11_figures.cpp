@@ -31,28 +31,33 @@ namespace {
 using namespace qm::x11test;
 using Clock = std::chrono::steady_clock;
 
-constexpr int samples = 200;
-constexpr int holds = 50;
+// Each figure is taken in rounds, the rounds of the others between them, so
+// that a machine busy with something else for a while weighs on all alike.
+constexpr int rounds = 4;
+constexpr int samples = 240;
+constexpr int holds = 60;
 
 long long nowMicros() {
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
 }
 
-double median(const std::vector<long long>& sorted) {
-    return static_cast<double>(sorted[sorted.size() / 2]) / 1000.0;
+double median(std::vector<long long> values) {
+    std::sort(values.begin(), values.end());
+    return static_cast<double>(values[values.size() / 2]) / 1000.0;
 }
 
-void report(const std::string& what, const std::vector<long long>& sorted) {
-    std::printf("%-52s median %6.3f ms   95th percentile %6.3f ms   (%zu)\n", what.c_str(), median(sorted),
-                sorted[sorted.size() * 95 / 100] / 1000.0, sorted.size());
+void report(const std::string& what, std::vector<long long> values) {
+    std::sort(values.begin(), values.end());
+    std::printf("%-56s median %6.3f ms   95th percentile %6.3f ms   (%zu)\n", what.c_str(), median(values),
+                static_cast<double>(values[values.size() * 95 / 100]) / 1000.0, values.size());
 }
 
-// Microseconds from the press leaving this process to the client receiving it, sorted.
-std::vector<long long> passedClickLatencies(Desktop& desktop, Client& client) {
+// Microseconds from the press leaving this process to the client receiving it.
+std::vector<long long> passedClickLatencies(Desktop& desktop, Client& client, int count) {
     const Box area = client.area();
     desktop.moveTo(area.centerX(), area.centerY());
     std::vector<long long> latencies;
-    for (int i = 0; i < samples; ++i) {
+    for (int i = 0; i < count; ++i) {
         const std::size_t mark = client.size();
         const long long sent = nowMicros();
         desktop.press(2);
@@ -65,7 +70,6 @@ std::vector<long long> passedClickLatencies(Desktop& desktop, Client& client) {
                                         [](const std::string& line) { return line.starts_with("press 2 "); });
         if (press != lines.end()) latencies.push_back(std::stoll(press->substr(press->rfind(' ') + 1)) - sent);
     }
-    std::sort(latencies.begin(), latencies.end());
     return latencies;
 }
 
@@ -73,11 +77,11 @@ std::vector<long long> passedClickLatencies(Desktop& desktop, Client& client) {
 // a grab that freezes the pointer holds back the motion sent right after the
 // press until the press is decided. A press that starts a session is ended
 // by dragging before the release.
-std::vector<long long> pressHolds(Desktop& desktop, Client& client, bool session) {
+std::vector<long long> pressHolds(Desktop& desktop, Client& client, bool session, int count) {
     Display* d = desktop.x();
     const Box area = client.area();
     std::vector<long long> held;
-    for (int i = 0; i < holds; ++i) {
+    for (int i = 0; i < count; ++i) {
         const int x = area.centerX(), y = area.centerY();
         desktop.moveTo(x, y);
         const long long sent = nowMicros();
@@ -97,7 +101,6 @@ std::vector<long long> pressHolds(Desktop& desktop, Client& client, bool session
         desktop.release(2);
         if (session) waitFor([&] { return !desktop.marker(); });
     }
-    std::sort(held.begin(), held.end());
     return held;
 }
 
@@ -135,39 +138,57 @@ int replayEveryMiddlePress() {
 }
 
 // Windows of another application, in the screen's corner so that they cover
-// nothing, each framed by the window manager; they live as long as the
-// connection that made them.
-void openWindows(Desktop& desktop, int count) {
-    Display* d = desktop.x();
-    const int screenWidth = DisplayWidth(d, DefaultScreen(d)), screenHeight = DisplayHeight(d, DefaultScreen(d));
-    for (int i = 0; i < count; ++i) {
-        const Window w =
-            XCreateSimpleWindow(d, DefaultRootWindow(d), screenWidth - 30, screenHeight - 30, 20, 20, 0, 0, 0);
-        XClassHint hint{const_cast<char*>("other"), const_cast<char*>("OtherWindows")};
-        XSetClassHint(d, w, &hint);
-        XSizeHints size{};
-        size.flags = USPosition | USSize;
-        size.x = screenWidth - 30;
-        size.y = screenHeight - 30;
-        size.width = size.height = 20;
-        XSetWMNormalHints(d, w, &size);
-        XMapWindow(d, w);
+// nothing, each framed by the window manager while shown.
+class OtherWindows {
+public:
+    OtherWindows(Desktop& desktop, int count) : display_(desktop.x()) {
+        Display* d = display_;
+        const int screenWidth = DisplayWidth(d, DefaultScreen(d)), screenHeight = DisplayHeight(d, DefaultScreen(d));
+        for (int i = 0; i < count; ++i) {
+            const Window w =
+                XCreateSimpleWindow(d, DefaultRootWindow(d), screenWidth - 30, screenHeight - 30, 20, 20, 0, 0, 0);
+            XClassHint hint{const_cast<char*>("other"), const_cast<char*>("OtherWindows")};
+            XSetClassHint(d, w, &hint);
+            XSizeHints size{};
+            size.flags = USPosition | USSize;
+            size.x = screenWidth - 30;
+            size.y = screenHeight - 30;
+            size.width = size.height = 20;
+            XSetWMNormalHints(d, w, &size);
+            windows_.push_back(w);
+        }
     }
-    XSync(d, False);
-    const Atom clients = XInternAtom(d, "_NET_CLIENT_LIST", False);
-    waitFor(
-        [&] {
-            Atom type;
-            int format;
-            unsigned long n = 0, after;
-            unsigned char* data = nullptr;
-            XGetWindowProperty(d, DefaultRootWindow(d), clients, 0, 100000, False, XA_WINDOW, &type, &format, &n,
-                               &after, &data);
-            if (data) XFree(data);
-            return n > static_cast<unsigned long>(count);
-        },
-        120);
-}
+    ~OtherWindows() {
+        for (const Window w : windows_) XDestroyWindow(display_, w);
+        XSync(display_, False);
+    }
+    OtherWindows(const OtherWindows&) = delete;
+    OtherWindows& operator=(const OtherWindows&) = delete;
+
+    // Shows or hides them all, and waits until the window manager has done with them.
+    void show(bool shown) {
+        for (const Window w : windows_) shown ? XMapWindow(display_, w) : XUnmapWindow(display_, w);
+        XSync(display_, False);
+        waitFor([&] { return (managed() > windows_.size()) == shown; }, 120);
+        // And the program with what it learns of them.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+
+private:
+    std::size_t managed() const {
+        Atom type;
+        int format;
+        unsigned long n = 0, after;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display_, DefaultRootWindow(display_), XInternAtom(display_, "_NET_CLIENT_LIST", False), 0,
+                           100000, False, XA_WINDOW, &type, &format, &n, &after, &data);
+        if (data) XFree(data);
+        return n;
+    }
+
+    Display* display_;
+    std::vector<Window> windows_;
+};
 
 void setDefaults(Program& program, const std::string& text) {
     const std::size_t read = program.messages("settings changed");
@@ -176,43 +197,49 @@ void setDefaults(Program& program, const std::string& text) {
     waitFor([&] { return program.messages("settings changed") > read; });
 }
 
-// The passed click with no grab, with the bare grab and with Quillmere (the
-// client excluded), and how long a press holds the pointer with no grab and
-// when it starts a session. All on the same desktop with Quillmere running,
-// holding another button while it is not measured itself: on a desktop
-// without it, this server was seen to pass a replayed press on 2 to 3 ms
-// late, which made the bare grab look dearer than the program.
-void pressFigures(Desktop& desktop, Client& client, int others) {
-    const std::string with = others ? ", " + std::to_string(others) + " other windows" : ", no other windows";
-    Program program(desktop);
-    program.waitUntilIntercepting(client);
+// What the figures are made of: the passed click with no grab, with the bare
+// grab and with Quillmere (the client excluded), and how long a press holds
+// the pointer with no grab and when it starts a session.
+struct Figures {
+    std::vector<long long> none, bare, passed, unheld, session;
+};
+
+void append(std::vector<long long>& to, const std::vector<long long>& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
+
+// One round of each figure. Quillmere runs throughout, holding another button
+// while it is not measured itself: on a desktop without it, this server was
+// seen to pass a replayed press on 2 to 3 ms late, which made the bare grab
+// look dearer than the program.
+void measureRound(Desktop& desktop, Client& client, Program& program, Figures& figures) {
     setDefaults(program, R"({"didShowOnboarding": true, "triggerButton": 3})");
-    const auto none = passedClickLatencies(desktop, client);
-    report("passed middle click, no grab" + with, none);
-    const auto unheld = pressHolds(desktop, client, false);
-    report("press hold, no grab" + with, unheld);
-    std::vector<long long> bare;
+    append(figures.none, passedClickLatencies(desktop, client, samples / rounds));
+    append(figures.unheld, pressHolds(desktop, client, false, holds / rounds));
     {
         Child replayer = desktop.run({"/proc/self/exe", "--replay-middle"}, "replayer");
         waitFor([&] { return readFile(desktop.dir() / "replayer.out").starts_with("ready"); });
-        bare = passedClickLatencies(desktop, client);
+        append(figures.bare, passedClickLatencies(desktop, client, samples / rounds));
         replayer.stop(SIGTERM);
     }
-    report("passed middle click, bare replaying grab" + with, bare);
-
     // Excluded, so every middle click is decided on and replayed to the client.
     setDefaults(program, R"({"didShowOnboarding": true, "excludedBundleIDs": ["QuillmereTestClient"]})");
-    const auto passed = passedClickLatencies(desktop, client);
-    report("passed middle click, Quillmere (excluded app)" + with, passed);
-    const double overBare = median(bare) - median(none), overQuillmere = median(passed) - median(none);
+    append(figures.passed, passedClickLatencies(desktop, client, samples / rounds));
+    setDefaults(program, R"({"didShowOnboarding": true})");
+    append(figures.session, pressHolds(desktop, client, true, holds / rounds));
+}
+
+void reportFigures(const Figures& figures, const std::string& with) {
+    report("passed middle click, no grab" + with, figures.none);
+    report("passed middle click, bare replaying grab" + with, figures.bare);
+    report("passed middle click, Quillmere (excluded app)" + with, figures.passed);
+    const double overBare = median(figures.bare) - median(figures.none);
+    const double overQuillmere = median(figures.passed) - median(figures.none);
     std::printf("  added over no grab: bare grab %.3f ms, Quillmere %.3f ms, ratio %.2f\n", overBare, overQuillmere,
                 overQuillmere / overBare);
-
-    setDefaults(program, R"({"didShowOnboarding": true})");
-    const auto session = pressHolds(desktop, client, true);
-    report("session-start hold, Quillmere" + with, session);
-    std::printf("  added over no grab: %.3f ms\n", median(session) - median(unheld));
-    program.stop(SIGTERM);
+    report("press hold, no grab" + with, figures.unheld);
+    report("session-start hold, Quillmere" + with, figures.session);
+    std::printf("  added over no grab: %.3f ms\n", median(figures.session) - median(figures.unheld));
 }
 
 // User and system time of a process so far, in seconds.
@@ -242,9 +269,19 @@ int main(int argc, char** argv) {
     {
         Desktop desktop;
         Client client(desktop);
-        pressFigures(desktop, client, 0);
-        openWindows(desktop, 1000);
-        pressFigures(desktop, client, 1000);
+        OtherWindows others(desktop, 1000);
+        Program program(desktop);
+        program.waitUntilIntercepting(client);
+        Figures alone, crowded;
+        for (int round = 0; round < rounds; ++round) {
+            others.show(false);
+            measureRound(desktop, client, program, alone);
+            others.show(true);
+            measureRound(desktop, client, program, crowded);
+        }
+        program.stop(SIGTERM);
+        reportFigures(alone, ", no other windows");
+        reportFigures(crowded, ", 1000 other windows");
     }
     Desktop desktop;
     Client client(desktop);
