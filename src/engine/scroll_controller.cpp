@@ -106,10 +106,13 @@ Event* ScrollController::handle(EventType type, Event* event) {
         return nullptr;
     }
 
-    const auto bundleID = frontmostBundleID();
+    const auto owner = pressOwner(event->location());
+    // Over the bare desktop the press is the desktop's own (its menu, say).
+    if (!owner) return event;
+    const auto& bundleID = owner->bundleIdentifier;
     if (bundleID && exclusions_.isExcluded(*bundleID)) return event;
     if (event->flags() & platform::eventFlagMaskShift) return event;
-    handleTriggerPress();
+    handleTriggerPress(*owner);
     return nullptr;
 }
 
@@ -123,14 +126,13 @@ Event* ScrollController::handleOtherButton(EventType type, int64_t button, Event
 }
 
 // A trigger press that neither ends a locked session nor belongs to the application.
-void ScrollController::handleTriggerPress() {
+void ScrollController::handleTriggerPress(const platform::RunningApplication& owner) {
     const Point p = pointerLocation();
-    const auto app = platform_.workspace.frontmostApplication();
-    const auto bundleID = app ? app->bundleIdentifier : std::nullopt;
+    const auto& bundleID = owner.bundleIdentifier;
     // A middle click on a link opens it; a side button has no such meaning.
     const bool middleTrigger = settings_.triggerButton == static_cast<int>(platform::mouse_button::center);
     if (middleTrigger && bundleID && kWebAppBundleIDs(platform_.appIdentifiers).contains(*bundleID) &&
-        isLinkAt(p, app->processIdentifier)) {
+        isLinkAt(p, owner.processIdentifier)) {
         // A session whose release was lost must not go on stepping, with its
         // marker up, behind the link click: nothing would ever end it.
         if (state_ == ScrollState::pressed) exitScroll();
@@ -157,9 +159,11 @@ Point ScrollController::pointerLocation() {
     return event ? event->location() : Point{};
 }
 
-std::optional<std::string> ScrollController::frontmostBundleID() const {
-    const auto app = platform_.workspace.frontmostApplication();
-    return app ? app->bundleIdentifier : std::nullopt;
+// Nothing only where the platform decides by the window under the pointer
+// and finds no application's window there.
+std::optional<platform::RunningApplication> ScrollController::pressOwner(Point p) const {
+    if (platform_.pressOwner == platform::PressOwner::windowUnderPointer) return platform_.workspace.applicationAt(p);
+    return platform_.workspace.frontmostApplication().value_or(platform::RunningApplication{});
 }
 
 void ScrollController::setState(ScrollState state) {

@@ -79,7 +79,7 @@ private:
     platform::Event* handleKey(platform::EventType type, platform::Event* event);
     platform::Event* handleOtherButton(platform::EventType type, int64_t button, platform::Event* event);
 
-    void handleTriggerPress();
+    void handleTriggerPress(const platform::RunningApplication& owner);
     void startSession(platform::Point p);
     void startTimer();
     bool startDisplayLink();
@@ -102,7 +102,8 @@ private:
     void postSyntheticMiddleClick(platform::Point p);
 
     platform::Point pointerLocation();
-    std::optional<std::string> frontmostBundleID() const;
+    // The application a trigger press at p belongs to, for the exclusions and the link check.
+    std::optional<platform::RunningApplication> pressOwner(platform::Point p) const;
     void setState(ScrollState state);
     void setIsEnabled(bool enabled);
 

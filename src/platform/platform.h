@@ -43,6 +43,7 @@ struct Platform {
     // How the frontmost application's identifier reads, and so which of the
     // built-in application sets apply.
     AppIdentifierKind appIdentifiers = AppIdentifierKind::bundleIdentifier;
+    PressOwner pressOwner = PressOwner::frontmostApplication;
 };
 
 }  // namespace qm::platform

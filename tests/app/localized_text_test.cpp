@@ -58,7 +58,11 @@ const std::vector<std::string> kProgramKeys = {"menu.enabled",
                                                "settings.exclusions.note",
                                                "settings.exclusions.builtIn",
                                                "settings.exclusions.remove",
-                                               "settings.restoreDefaults"};
+                                               "settings.restoreDefaults",
+                                               "save.settings.title",
+                                               "save.settings.body",
+                                               "save.loginItem.title",
+                                               "save.loginItem.body"};
 
 // The Mac's table and the Linux desktop's, which says panel for menu bar.
 TEST(ShippedStrings, ParseCleanlyAndHoldEveryKeyTheProgramUses) {
@@ -76,7 +80,8 @@ TEST(ShippedStrings, ParseCleanlyAndHoldEveryKeyTheProgramUses) {
             for (const auto& [key, text] : table.entries) EXPECT_EQ(text.find("menu bar"), std::string::npos) << key;
         }
         // The one placeholder each formatted text needs, and no other.
-        for (const char* key : {"menu.disableForApp", "settings.speed.value", "settings.deadZone.value"}) {
+        for (const char* key : {"menu.disableForApp", "settings.speed.value", "settings.deadZone.value",
+                                "save.settings.body", "save.loginItem.body"}) {
             EXPECT_EQ(formatWithString(table.entries.at(key), "\x01").find('%'), std::string::npos) << key;
             EXPECT_NE(formatWithString(table.entries.at(key), "\x01").find('\x01'), std::string::npos) << key;
         }

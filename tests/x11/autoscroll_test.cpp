@@ -11,7 +11,8 @@
 
 #include "x11/programs.h"
 
-// After GoogleTest, whose own None Xlib's would clash with.
+// After GoogleTest and the tests' own headers, whose names Xlib's macros would clash with.
+#include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
 
 namespace qm::x11test {
@@ -176,7 +177,7 @@ TEST_F(Autoscroll, EscapeEndsALockedSessionWhateverElseIsDownOrOn) {
     EXPECT_TRUE(waitFor([&] { return since("key Escape") == 1; }));
 }
 
-TEST_F(Autoscroll, ShiftMiddleAndMiddleInAnExcludedApplicationReachTheClientOnce) {
+TEST_F(Autoscroll, ShiftMiddleMiddleInAnExcludedApplicationAndOnTheBareDesktopAreNotTaken) {
     desktop->moveTo(area.centerX(), area.centerY());
     desktop->keyDown(XK_Shift_L);
     desktop->click(middle);
@@ -186,17 +187,40 @@ TEST_F(Autoscroll, ShiftMiddleAndMiddleInAnExcludedApplicationReachTheClientOnce
     EXPECT_EQ(since("release 2 "), 1u);
     EXPECT_FALSE(markerShown());
 
-    // Another process writes the list; the next press reads it.
+    // Another process writes the list; the program reads it as soon as it notices.
     const auto file = program->defaultsFile();
+    const std::size_t read = program->messages("settings changed");
     std::ofstream(file.string() + ".new")
         << R"({"didShowOnboarding": true, "excludedBundleIDs": ["QuillmereTestClient"]})";
     std::filesystem::rename(file.string() + ".new", file);
+    ASSERT_TRUE(waitFor([&] { return program->messages("settings changed") > read; }));
+    // Another application has the focus: a middle press moves no focus, so
+    // the window under the pointer is the one it is for.
+    Display* d = desktop->x();
+    const Window other = XCreateSimpleWindow(d, DefaultRootWindow(d), 1200, 20, 40, 40, 0, 0, 0);
+    XClassHint otherClass{const_cast<char*>("other"), const_cast<char*>("OtherApplication")};
+    XSetClassHint(d, other, &otherClass);
+    XSizeHints place{};
+    place.flags = USPosition;
+    place.x = 1200;
+    place.y = 20;
+    XSetWMNormalHints(d, other, &place);
+    XMapWindow(d, other);
+    ASSERT_TRUE(waitFor([&] { return desktop->activeWindow() == other; }));
     mark = client->size();
     desktop->click(middle);
     settle();
     EXPECT_EQ(since("press 2 "), 1u);
     EXPECT_EQ(since("release 2 "), 1u);
     EXPECT_FALSE(markerShown());
+
+    // Over no window at all the press is the window manager's (its menu).
+    const std::size_t passed = program->messages("button 2 press passed");
+    desktop->click(area.x + area.width + 100, area.y + area.height + 100, middle);
+    EXPECT_TRUE(waitFor([&] { return program->messages("button 2 press passed") > passed; }));
+    EXPECT_FALSE(markerShown());
+    desktop->tap(XK_Escape);
+    XDestroyWindow(d, other);
 }
 
 TEST_F(Autoscroll, NoConsumedPressLeaksItsRelease) {

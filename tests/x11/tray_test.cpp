@@ -53,6 +53,8 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     // The panel is this process's, on the desktop's bus.
     setenv("DBUS_SESSION_BUS_ADDRESS", desktop.startSessionBus().c_str(), 1);
     TrayHost panel;
+    fs::create_directories(desktop.dir() / "config");
+    std::ofstream(desktop.dir() / "config" / "autostart") << "in the way";
     Program program(desktop);
     program.waitUntilIntercepting(client);
     ASSERT_TRUE(panel.hasItem()) << program.errors();
@@ -87,11 +89,35 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     desktop.tap(XK_Escape);
     EXPECT_TRUE(waitFor([&] { return !desktop.showsWindow("Quillmere Settings"); }));
 
-    // The back button as the trigger: the middle click that finds the new
-    // setting is the client's, and the next back click locks a session the
-    // client never sees.
+    // Launch at Login cannot be saved where a file stands in the way: the
+    // user is told so, not only the log.
+    panel.click(panel.entry("Launch at Login")->id);
+    EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere"); }));
+    desktop.tap(XK_Escape);
+    EXPECT_TRUE(waitFor([&] { return !windowTitled(desktop.x(), "Quillmere"); }));
+    EXPECT_EQ(program.messages("Launch at Login toggle failed"), 1u) << program.errors();
+    // Nor can the settings, once a file stands where their folder was; what
+    // the user chose holds all the same until the program quits.
+    fs::remove_all(program.defaultsFile().parent_path());
+    std::ofstream(program.defaultsFile().parent_path()) << "in the way";
+    panel.click(panel.entry("Disable in QuillmereTestClient")->id);
+    EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere"); }));
+    desktop.tap(XK_Escape);
+    EXPECT_TRUE(waitFor([&] { return !windowTitled(desktop.x(), "Quillmere"); }));
+    EXPECT_EQ(program.messages("cannot save the settings"), 1u) << program.errors();
+    mark = client.size();
+    desktop.click(area.centerX(), area.centerY(), 2);
+    EXPECT_TRUE(waitFor([&] { return client.count("release 2 ", mark) == 1; }));
+    fs::remove(program.defaultsFile().parent_path());
+    fs::create_directory(program.defaultsFile().parent_path());
+
+    // The back button as the trigger: from the moment the program has read
+    // it, the middle click is the client's, and a back click locks a session
+    // the client never sees.
+    const std::size_t read = program.messages("settings changed");
     std::ofstream(program.defaultsFile().string() + ".new") << R"({"didShowOnboarding": true, "triggerButton": 3})";
     fs::rename(program.defaultsFile().string() + ".new", program.defaultsFile());
+    ASSERT_TRUE(waitFor([&] { return program.messages("settings changed") > read; }));
     mark = client.size();
     desktop.click(2);
     EXPECT_TRUE(waitFor([&] { return client.count("release 2 ", mark) == 1; }));

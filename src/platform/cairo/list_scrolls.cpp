@@ -38,9 +38,10 @@ void forEachList(P& placed, const std::string& path, const std::function<void(P&
 void ListScrolls::applyTo(Placed& page) const {
     forEachList<Placed>(page, "", [this](Placed& list, const std::string& key) {
         const auto offset = offsets_.find(key);
-        if (offset == offsets_.end()) return;
-        const double dy = std::clamp(offset->second, 0.0, farthestOffset(list));
-        for (Placed& row : list.children) shift(row, -dy);
+        const double wanted = offset == offsets_.end() ? 0 : std::clamp(offset->second, 0.0, farthestOffset(list));
+        if (wanted == list.scrolled) return;
+        for (Placed& row : list.children) shift(row, list.scrolled - wanted);
+        list.scrolled = wanted;
     });
 }
 

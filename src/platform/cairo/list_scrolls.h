@@ -15,7 +15,8 @@ namespace qm::cairo {
 class ListScrolls {
 public:
     // Moves each list's rows up by its offset, no further than its last row
-    // reaching the bottom of its frame.
+    // reaching the bottom of its frame; again and again to the same page as
+    // the offsets change.
     void applyTo(Placed& page) const;
     // Scrolls the innermost list of page (as applyTo left it) under p down by
     // delta points, or up when delta is negative. Whether a list was there.

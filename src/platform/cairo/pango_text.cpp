@@ -48,10 +48,32 @@ PangoTextMeasure::~PangoTextMeasure() {
     cairo_surface_destroy(surface_);
 }
 
+// A text as wide as its line or narrower lays out as it would without one.
 Size PangoTextMeasure::measure(const std::string& text, const views::Font& font, std::optional<double> width) const {
-    Size size = TextLayout(cr_, text, font, width).size();
-    if (width) size.width = std::min(size.width, *width);
+    const Size natural = remembered(text, font, std::nullopt);
+    if (!width || natural.width <= *width) return natural;
+    Size size = remembered(text, font, width);
+    size.width = std::min(size.width, *width);
     return size;
+}
+
+Size PangoTextMeasure::remembered(const std::string& text, const views::Font& font, std::optional<double> width) const {
+    // Enough for every text of any page; a page that keeps changing its texts starts afresh now and then.
+    constexpr std::size_t most = 100000;
+    Key key{text, Layout::fontSize(font), font.weight, width.value_or(0)};
+    if (const auto found = sizes_.find(key); found != sizes_.end()) return found->second;
+    if (sizes_.size() >= most) sizes_.clear();
+    const Size size = TextLayout(cr_, text, font, width).size();
+    sizes_.emplace(std::move(key), size);
+    return size;
+}
+
+std::size_t PangoTextMeasure::KeyHash::operator()(const Key& key) const {
+    std::size_t hash = std::hash<std::string>()(key.text);
+    for (const std::size_t part :
+         {std::hash<double>()(key.size), std::hash<double>()(key.width), static_cast<std::size_t>(key.weight)})
+        hash = hash * 31 + part;
+    return hash;
 }
 
 }  // namespace qm::cairo

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "platform/cairo/view_layout.h"
 
@@ -26,16 +27,33 @@ private:
     std::unique_ptr<PangoLayout, Release> layout_;
 };
 
-// Measures with pango on a scratch surface of its own.
+// Measures with pango on a scratch surface of its own. What it measured once
+// it remembers, so that laying a page out again costs a look-up per text: a
+// list of thousands of rows is measured once, not at every change.
 class PangoTextMeasure : public TextMeasure {
 public:
     PangoTextMeasure();
     ~PangoTextMeasure() override;
+    PangoTextMeasure(const PangoTextMeasure&) = delete;
+    PangoTextMeasure& operator=(const PangoTextMeasure&) = delete;
     Size measure(const std::string& text, const views::Font& font, std::optional<double> width) const override;
 
 private:
+    Size remembered(const std::string& text, const views::Font& font, std::optional<double> width) const;
+
     cairo_surface_t* surface_;
     cairo_t* cr_;
+    struct Key {
+        std::string text;
+        double size;
+        views::FontWeight weight;
+        double width;  // 0 for none
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const;
+    };
+    mutable std::unordered_map<Key, Size, KeyHash> sizes_;
 };
 
 }  // namespace qm::cairo

@@ -169,10 +169,12 @@ Size Layout::contentSize(const Node& node, Proposal proposal, const Environment&
             return {proposal.width ? std::min(ideal, *proposal.width) : ideal, controlHeight};
         }
         case Node::Kind::list: {
+            // Given a height, the rows are not measured: a list of thousands costs no more than a short one.
+            if (proposal.height) return {proposal.width.value_or(240), *proposal.height};
             double rows = 0;
             for (const Node& row : node.children)
                 rows += sizeOf(row, row.modifiers.size(), {proposal.width, std::nullopt}, environment).height;
-            return {proposal.width.value_or(240), proposal.height.value_or(rows)};
+            return {proposal.width.value_or(240), rows};
         }
         default: return stackSize(node, proposal, environment, nullptr);
     }

@@ -49,6 +49,8 @@ struct Placed {
     platform::Rect frame;
     Environment environment;
     std::vector<Placed> children;
+    // A list's: how far its rows have been moved up, scrolled.
+    double scrolled = 0;
 };
 
 // Lays a tree out the way the system's declarative views do, closely enough

@@ -170,6 +170,9 @@ void list(cairo_t* cr, const Placed& placed) {
     cairo_rectangle(cr, f.x, f.y, f.width, f.height);
     cairo_clip(cr);
     for (std::size_t i = 0; i < placed.children.size(); ++i) {
+        // Only the rows in sight are drawn, however long the list.
+        const platform::Rect& row = placed.children[i].frame;
+        if (row.maxY() < f.y || row.y > f.maxY()) continue;
         paint(cr, placed.children[i]);
         if (i == 0) continue;
         // A line between two rows, halfway across the gap their insets leave.

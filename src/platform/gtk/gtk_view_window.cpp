@@ -43,7 +43,10 @@ GtkViewWindow::GtkViewWindow(std::unique_ptr<platform::views::View> root)
     g_signal_connect(area_, "scroll-event", G_CALLBACK(&GtkViewWindow::scrolled), this);
     g_signal_connect(window_.get(), "key-press-event", G_CALLBACK(&GtkViewWindow::keyPressed), this);
     g_signal_connect(window_.get(), "delete-event", G_CALLBACK(&GtkViewWindow::closing), this);
-    host_.setOnChange([this] { gtk_widget_queue_draw(area_); });
+    host_.setOnChange([this] {
+        page_.reset();
+        gtk_widget_queue_draw(area_);
+    });
 }
 
 GtkViewWindow::~GtkViewWindow() {
@@ -51,12 +54,15 @@ GtkViewWindow::~GtkViewWindow() {
     g_signal_handlers_disconnect_by_data(window_.get(), this);
 }
 
-cairo::Placed GtkViewWindow::page() const {
-    const double width = gtk_widget_get_allocated_width(area_);
-    const double height = gtk_widget_get_allocated_height(area_);
-    cairo::Placed placed = cairo::Layout(measure_).place(host_.tree(), {width, height});
-    scrolls_.applyTo(placed);
-    return placed;
+const cairo::Placed& GtkViewWindow::page() const {
+    const cairo::Size size{static_cast<double>(gtk_widget_get_allocated_width(area_)),
+                           static_cast<double>(gtk_widget_get_allocated_height(area_))};
+    if (!page_ || size.width != pageSize_.width || size.height != pageSize_.height) {
+        page_ = cairo::Layout(measure_).place(host_.tree(), size);
+        pageSize_ = size;
+    }
+    scrolls_.applyTo(*page_);
+    return *page_;
 }
 
 gboolean GtkViewWindow::drawn(GtkWidget*, cairo_t* cr, gpointer self) {

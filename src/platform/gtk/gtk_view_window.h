@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include <memory>
+#include <optional>
 
 #include "platform/cairo/list_scrolls.h"
 #include "platform/cairo/pango_text.h"
@@ -48,8 +49,10 @@ public:
 
     GtkWindow* gtkWindow() const { return GTK_WINDOW(window_.get()); }
     const platform::views::ViewHost& host() const { return host_; }
-    // The view laid out as the window shows it, lists scrolled as the user left them.
-    cairo::Placed page() const;
+    // The view laid out as the window shows it, lists scrolled as the user
+    // left them. Laid out again only after the view or the window's size
+    // changes: scrolling, drawing and clicking cost no layout.
+    const cairo::Placed& page() const;
 
 private:
     static gboolean drawn(GtkWidget* area, cairo_t* cr, gpointer self);
@@ -63,6 +66,8 @@ private:
     platform::views::ViewHost host_;
     cairo::PangoTextMeasure measure_;
     cairo::ListScrolls scrolls_;
+    mutable std::optional<cairo::Placed> page_;
+    mutable cairo::Size pageSize_;
     OwnedWidget window_;
     GtkWidget* area_;  // inside the window
     std::unique_ptr<ViewControl> held_;

@@ -1,16 +1,38 @@
 #include "platform/linux/desktop_paths.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <vector>
 
 namespace qm::desktop {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The home folder: $HOME, or failing that the one the password database
+// gives this user. XDG paths must be absolute; a relative one counts as unset.
+fs::path homeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home && fs::path(home).is_absolute()) return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
+        fs::path(found->pw_dir).is_absolute())
+        return found->pw_dir;
+    return {};
+}
+
+}  // namespace
+
 fs::path configHome() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    // XDG base directories must be absolute; a relative one counts as unset.
-    return config && fs::path(config).is_absolute() ? fs::path(config) : fs::path(home ? home : "") / ".config";
+    if (config && fs::path(config).is_absolute()) return config;
+    const fs::path home = homeFolder();
+    return home.empty() ? fs::path() : home / ".config";
 }
 
 fs::path executablePath() {

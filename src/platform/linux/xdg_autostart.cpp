@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 using platform::LoginItemStatus;
 
 fs::path XdgAutostart::standardEntry() {
-    return configHome() / "autostart" / "quillmere.desktop";
+    const fs::path config = configHome();
+    return config.empty() ? fs::path() : config / "autostart" / "quillmere.desktop";
 }
 
 std::optional<std::string> XdgAutostart::execValue(const std::string& path) {
@@ -39,6 +40,10 @@ LoginItemStatus XdgAutostart::status() const {
 }
 
 bool XdgAutostart::registerApp(std::string& error) {
+    if (entry_.empty()) {
+        error = "there is no home folder to keep the autostart entry in";
+        return false;
+    }
     const auto exec = execValue(executable_.string());
     if (!exec) {
         error = "the program's path holds a line break, which an autostart entry cannot hold";

@@ -20,7 +20,8 @@ public:
     bool registerApp(std::string& error) override;
     bool unregisterApp(std::string& error) override;
 
-    // $XDG_CONFIG_HOME/autostart/quillmere.desktop, or under ~/.config without it.
+    // $XDG_CONFIG_HOME/autostart/quillmere.desktop, or under ~/.config without
+    // it; empty, and never registered, without a home folder.
     static std::filesystem::path standardEntry();
     // The Exec value that runs path, quoted and escaped as desktop entries want.
     static std::optional<std::string> execValue(const std::string& path);

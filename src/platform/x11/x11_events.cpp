@@ -148,7 +148,7 @@ void X11EventServices::grabPointer() {
         noticeLostClicks();
         return;
     }
-    if (!held && !handlingButton_) grabs_.allow(connection_.pointerDevice(), false);
+    if (!held && !frozenAt_) grabs_.allow(connection_.pointerDevice(), false);
     posting_.setSessionOn(true);
 }
 
@@ -160,7 +160,7 @@ void X11EventServices::grabPointer() {
 // handled: the release that follows it lets go.
 void X11EventServices::releasePointer() {
     if (!grabs_.holdsPointer()) return;
-    if (!handlingButton_) {
+    if (!frozenAt_) {
         grabs_.freezePointer();
         XSync(connection_.display(), False);
         if (buttonEventsWaiting()) return;
@@ -253,9 +253,9 @@ void X11EventServices::handle(XEvent& xevent) {
         case XI_ButtonPress:
         case XI_ButtonRelease:
             if (event.deviceid != connection_.pointerDevice()) break;
-            handlingButton_ = true;
+            frozenAt_ = screens_.toQuartz(event.root_x, event.root_y);
             onButton(event, cookie.evtype == XI_ButtonPress);
-            handlingButton_ = false;
+            frozenAt_.reset();
             break;
         case XI_KeyPress:
             if (event.deviceid == connection_.keyboardDevice()) onKey(event);
@@ -314,6 +314,8 @@ std::unique_ptr<platform::EventSource> X11EventServices::createSource(platform::
 }
 
 std::unique_ptr<Event> X11EventServices::create(const platform::EventSource*) {
+    // Frozen, the pointer is where the event being handled found it: no need to ask.
+    if (frozenAt_) return std::make_unique<X11Event>(0, *frozenAt_);
     Window root, child;
     double rootX = 0, rootY = 0, winX, winY;
     XIButtonState buttons{};

@@ -4,6 +4,7 @@
 #include <glib.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/events.h"
@@ -78,8 +79,9 @@ private:
     std::vector<std::shared_ptr<TapState>> taps_;
     // The buttons down after the last pointer event a grab brought here.
     unsigned buttonsDown_ = 0;
-    // While a button event a grab brought is handled, the pointer is frozen.
-    bool handlingButton_ = false;
+    // While a button event a grab brought is handled, the pointer is frozen
+    // where that event happened.
+    std::optional<platform::Point> frozenAt_;
     bool suspended_ = false;
     guint notices_ = 0;
 };

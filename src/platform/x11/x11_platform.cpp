@@ -31,8 +31,9 @@ X11Platform::X11Platform()
       grabs_(connection_, xButton(Settings::read(defaults_).triggerButton), systemLog_),
       events_(connection_, runLoop_, screens_, grabs_, posting_),
       connectionSource_(connection_),
-      windowList_(connection_, screens_),
-      workspace_(connection_),
+      windowStack_(connection_),
+      windowList_(windowStack_, screens_),
+      workspace_(connection_, windowStack_, screens_),
       windowServer_(connection_, screens_,
                     [this](std::unique_ptr<platform::views::View> root) {
                         return viewWindows_.windowWithRootView(std::move(root));
@@ -41,6 +42,8 @@ X11Platform::X11Platform()
       alerts_([this](platform::RunLoopMode mode) { runLoop_.setMode(mode); }),
       loginItems_(desktop::XdgAutostart::standardEntry(), desktop::executablePath()),
       bundle_(desktop::StringsTableBundle::shippedTable(), systemLog_),
+      saveFailureAlert_(alerts_, mainQueue_, bundle_),
+      alertingLoginItems_(loginItems_, saveFailureAlert_),
       notifications_(systemLog_),
       displayLinks_(connection_, screens_, runLoop_),
       jobControl_([this] { events_.suspend(); }, [this] { events_.resume(); }),
@@ -56,25 +59,32 @@ X11Platform::X11Platform()
                 .application = application_,
                 .statusBar = statusBar_,
                 .alerts = alerts_,
-                .loginItems = loginItems_,
+                .loginItems = alertingLoginItems_,
                 .updater = updater_,
                 .systemLog = systemLog_,
                 .bundle = bundle_,
                 .mainQueue = mainQueue_,
                 .notifications = notifications_,
                 .displayLinks = displayLinks_,
-                .appIdentifiers = platform::AppIdentifierKind::wmClass} {
+                .appIdentifiers = platform::AppIdentifierKind::wmClass,
+                .pressOwner = platform::PressOwner::windowUnderPointer} {
     followTriggerSetting();
+    tellSaveFailures();
 }
 
 // The trigger is grabbed before its press comes, so the grab moves as soon as
-// the setting changes, not at the next session. Not at once, though: the
-// change may be found while a press of the old trigger is being decided, and
-// letting go of that button's grab then would lose the press.
+// the setting changes, not at the next session. Not at once, though: a press
+// of the old trigger may be on its way to be decided, and letting go of that
+// button's grab then would lose the press.
 void X11Platform::followTriggerSetting() {
     defaults_.setOnChange([this] {
+        g_debug("settings changed");
         mainQueue_.async([this] { grabs_.setTriggerButton(xButton(Settings::read(defaults_).triggerButton)); });
     });
+}
+
+void X11Platform::tellSaveFailures() {
+    defaults_.setOnSaveFailure([this](const std::string& reason) { saveFailureAlert_.settingsNotSaved(reason); });
 }
 
 }  // namespace qm::x11

@@ -11,6 +11,7 @@
 #include "platform/linux/json_defaults_file.h"
 #include "platform/linux/logind_notifications.h"
 #include "platform/linux/no_updater.h"
+#include "platform/linux/save_failure_alert.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/standard_error_log.h"
 #include "platform/linux/strings_table_bundle.h"
@@ -26,6 +27,7 @@
 #include "platform/x11/x11_screens.h"
 #include "platform/x11/x11_second_pointer.h"
 #include "platform/x11/x11_window_list.h"
+#include "platform/x11/x11_window_stack.h"
 #include "platform/x11/x11_windows.h"
 #include "platform/x11/x11_workspace.h"
 
@@ -46,6 +48,7 @@ public:
 
 private:
     void followTriggerSetting();
+    void tellSaveFailures();
 
     desktop::StandardErrorLog systemLog_;
     // First, so that a signal that ends the program finds it ready to end
@@ -63,6 +66,7 @@ private:
     Grabs grabs_;
     X11EventServices events_;
     ConnectionSource connectionSource_;
+    WindowStack windowStack_;
     X11WindowList windowList_;
     X11Workspace workspace_;
     gtk::GtkViewWindows viewWindows_;
@@ -74,6 +78,8 @@ private:
     desktop::NoUpdater updater_;
     desktop::StringsTableBundle bundle_;
     desktop::GLibMainQueue mainQueue_;
+    desktop::SaveFailureAlert saveFailureAlert_;
+    desktop::AlertingLoginItems alertingLoginItems_;
     desktop::LogindNotifications notifications_;
     X11DisplayLinks displayLinks_;
     desktop::JobControl jobControl_;

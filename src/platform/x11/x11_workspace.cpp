@@ -24,6 +24,13 @@ std::optional<platform::RunningApplication> X11Workspace::frontmostApplication()
     return app;
 }
 
+std::optional<platform::RunningApplication> X11Workspace::applicationAt(platform::Point p) const {
+    const platform::Point root = screens_.toRoot(p);
+    const auto client = stack_.clientAt(root.x, root.y);
+    if (!client || client->layer == desktopLayer) return std::nullopt;
+    return platform::RunningApplication{client->wmClass, client->wmClass, client->pid.value_or(0)};
+}
+
 bool X11Workspace::openURL(const std::string& url) {
     GError* error = nullptr;
     const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &error);
