@@ -92,18 +92,18 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     // Launch at Login cannot be saved where a file stands in the way: the
     // user is told so, not only the log.
     panel.click(panel.entry("Launch at Login")->id);
-    EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere"); }));
+    EXPECT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere"); }));
     desktop.tap(XK_Escape);
-    EXPECT_TRUE(waitFor([&] { return !windowTitled(desktop.x(), "Quillmere"); }));
+    EXPECT_TRUE(waitFor([&] { return !desktop.showsWindow("Quillmere"); }));
     EXPECT_EQ(program.messages("Launch at Login toggle failed"), 1u) << program.errors();
     // Nor can the settings, once a file stands where their folder was; what
     // the user chose holds all the same until the program quits.
     fs::remove_all(program.defaultsFile().parent_path());
     std::ofstream(program.defaultsFile().parent_path()) << "in the way";
     panel.click(panel.entry("Disable in QuillmereTestClient")->id);
-    EXPECT_TRUE(waitFor([&] { return windowTitled(desktop.x(), "Quillmere"); }));
+    EXPECT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere"); }));
     desktop.tap(XK_Escape);
-    EXPECT_TRUE(waitFor([&] { return !windowTitled(desktop.x(), "Quillmere"); }));
+    EXPECT_TRUE(waitFor([&] { return !desktop.showsWindow("Quillmere"); }));
     EXPECT_EQ(program.messages("cannot save the settings"), 1u) << program.errors();
     mark = client.size();
     desktop.click(area.centerX(), area.centerY(), 2);
