@@ -1,6 +1,7 @@
 #include "platform/atspi/atspi_element.h"
 
 #include <cmath>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -72,6 +73,22 @@ bool isActive(AtspiAccessible* window) {
     return states && atspi_state_set_contains(states.get(), ATSPI_STATE_ACTIVE);
 }
 
+// Whether the accessible's extents hold the point; nothing when it did not answer.
+std::optional<bool> holds(AtspiBudget& budget, AtspiAccessible* accessible, Point p) {
+    gtk::GObjectPtr<AtspiComponent> component;
+    if (!interfaceOf(budget, atspi_accessible_get_component_iface, accessible, component)) return std::nullopt;
+    if (!component) return false;
+    AtspiRect* extents = nullptr;
+    if (!budget.call([&](GError** error) {
+            extents = atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, error);
+        }))
+        return std::nullopt;
+    const bool inside = extents && p.x >= extents->x && p.x < extents->x + extents->width && p.y >= extents->y &&
+                        p.y < extents->y + extents->height;
+    g_free(extents);
+    return inside;
+}
+
 // The application's top-level window under the point; an active one before others.
 platform::AXError windowAt(AtspiBudget& budget, AtspiAccessible* application, Point p, Accessible& window) {
     std::vector<Accessible> windows;
@@ -79,23 +96,9 @@ platform::AXError windowAt(AtspiBudget& budget, AtspiAccessible* application, Po
     std::vector<Accessible> under;
     bool unanswered = false;
     for (auto& candidate : windows) {
-        gtk::GObjectPtr<AtspiComponent> component;
-        AtspiRect* extents = nullptr;
-        if (!interfaceOf(budget, atspi_accessible_get_component_iface, candidate.get(), component)) {
-            unanswered = true;
-            continue;
-        }
-        if (!component) continue;
-        if (!budget.call([&](GError** error) {
-                extents = atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, error);
-            })) {
-            unanswered = true;
-            continue;
-        }
-        if (extents && p.x >= extents->x && p.x < extents->x + extents->width && p.y >= extents->y &&
-            p.y < extents->y + extents->height)
-            under.push_back(std::move(candidate));
-        g_free(extents);
+        const auto inside = holds(budget, candidate.get(), p);
+        unanswered = unanswered || !inside;
+        if (inside.value_or(false)) under.push_back(std::move(candidate));
     }
     if (under.empty()) return unanswered ? ax::cannotComplete : ax::noValue;
     for (auto& candidate : under) {
@@ -109,6 +112,32 @@ platform::AXError windowAt(AtspiBudget& budget, AtspiAccessible* application, Po
     return ax::success;
 }
 
+// The child of element under the point. Firefox's window answers a hit test
+// with nothing until its content has been asked for by other means, so an
+// element that names no child is asked for its children's extents instead,
+// the last first: of two that overlap, the later one is drawn on top.
+bool childAt(AtspiBudget& budget, AtspiComponent* component, AtspiAccessible* element, Point p, Accessible& child) {
+    AtspiAccessible* hit = nullptr;
+    if (!budget.call([&](GError** error) {
+            hit = atspi_component_get_accessible_at_point(component, p.x, p.y, ATSPI_COORD_TYPE_SCREEN, error);
+        }))
+        return false;
+    child.reset(hit);
+    if (child) return true;
+    std::vector<Accessible> children;
+    if (!childrenOf(budget, element, children)) return false;
+    bool unanswered = false;
+    for (auto candidate = children.rbegin(); candidate != children.rend(); ++candidate) {
+        const auto inside = holds(budget, candidate->get(), p);
+        unanswered = unanswered || !inside;
+        if (inside.value_or(false)) {
+            child = std::move(*candidate);
+            return true;
+        }
+    }
+    return !unanswered;
+}
+
 // The deepest element under the point, from element down.
 platform::AXError deepestAt(AtspiBudget& budget, Point p, Accessible& element) {
     for (int depth = 0; depth < maxDepth; ++depth) {
@@ -116,13 +145,8 @@ platform::AXError deepestAt(AtspiBudget& budget, Point p, Accessible& element) {
         if (!interfaceOf(budget, atspi_accessible_get_component_iface, element.get(), component))
             return ax::cannotComplete;
         if (!component) break;
-        AtspiAccessible* child = nullptr;
-        if (!budget.call([&](GError** error) {
-                child =
-                    atspi_component_get_accessible_at_point(component.get(), p.x, p.y, ATSPI_COORD_TYPE_SCREEN, error);
-            }))
-            return ax::cannotComplete;
-        Accessible next(child);
+        Accessible next;
+        if (!childAt(budget, component.get(), element.get(), p, next)) return ax::cannotComplete;
         if (!next || next.get() == element.get()) break;
         element = std::move(next);
     }
