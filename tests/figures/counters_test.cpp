@@ -23,7 +23,6 @@ using sim::Micros;
 namespace button = platform::mouse_button;
 
 constexpr Micros second = 1'000'000;
-constexpr Micros hour = 3600 * second;
 constexpr Micros tick = 20'000;
 constexpr Point anchor{400, 300};
 constexpr Point onLink{1000, 600};
@@ -58,17 +57,6 @@ struct Desktop {
     std::unique_ptr<Main> program;
 };
 
-// Notes when each wheel event reaches the event stream, on the virtual clock.
-struct PostClock : sim::Observer {
-    void postedToHID(const sim::SimEvent&) override {
-        if (posts++ == 0) first = runLoop->now();
-        last = runLoop->now();
-    }
-    const sim::SimRunLoop* runLoop = nullptr;
-    std::size_t posts = 0;
-    Micros first = -1, last = -1;
-};
-
 std::array<std::size_t, Ledger::kindCount> liveCounts(const Ledger& ledger) {
     std::array<std::size_t, Ledger::kindCount> counts{};
     for (int k = 0; k < Ledger::kindCount; ++k) counts[k] = ledger.live(static_cast<Ledger::Kind>(k));
@@ -81,42 +69,6 @@ std::string statusLine(const std::string& key) {
     for (std::string text; std::getline(status, text);)
         if (text.starts_with(key + ":")) return text;
     return key + ": unknown";
-}
-
-TEST(Counters, IdleProgramWakesOnlyForTheWatchdog) {
-    Desktop desktop;
-    ASSERT_TRUE(desktop.engine().isEnabled());
-    const std::size_t firings = desktop.runLoop().firings();
-    const std::size_t events = desktop.world.ledger().createdCount(Ledger::event);
-    desktop.advanceBy(hour);
-    // Every 30 seconds and nothing else: the watchdog looks at the taps and makes nothing.
-    EXPECT_EQ(desktop.runLoop().firings() - firings, 120u);
-    EXPECT_EQ(desktop.world.ledger().createdCount(Ledger::event), events);
-    EXPECT_EQ(desktop.runLoop().validTimers(), 1u);
-}
-
-TEST(Counters, LockedHourStepsEveryTickWithoutDrift) {
-    // Declared first: the program tells it of its taps as it goes.
-    PostClock clock;
-    Desktop desktop;
-    clock.runLoop = &desktop.runLoop();
-    desktop.world.setObserver(&clock);
-    // Off the watchdog's beat, so the two timers' firings do not line up.
-    desktop.advanceBy(12 * second + 345'000);
-    const Micros start = desktop.runLoop().now();
-    desktop.click(button::center);
-    ASSERT_EQ(desktop.engine().state(), ScrollState::locked);
-    desktop.world.events().movePointer({anchor.x, anchor.y + 120});
-    const std::size_t firings = desktop.runLoop().firings();
-
-    desktop.advanceBy(hour);
-    const std::size_t ticks = desktop.runLoop().firings() - firings - 120;
-    EXPECT_EQ(ticks, 180'000u);
-    // 120 points off the anchor every tick has whole pixels to post.
-    EXPECT_EQ(clock.posts, ticks);
-    EXPECT_EQ(clock.first, start + tick);
-    EXPECT_EQ(clock.last, start + hour);
-    EXPECT_EQ(desktop.engine().state(), ScrollState::locked);
 }
 
 // Four kinds in turn: a drag that ends on the release, a lock ended by Escape,
