@@ -136,11 +136,24 @@ TEST(ScenarioRejection, ArgumentOfTheWrongShapeIsRejected) {
     }
 }
 
-TEST(ScenarioRejection, LineNumbersCountBlankAndCommentLines) {
-    expectRejected("\n# a comment\n   \n\t# indented comment\n" + line(0, R"("end": true)") + line(1, R"("end": 1)"), 6,
-                   "end");
-    expectRejected("{\"at\": 0, \"end\": true}\r\n\r\n{\"at\": 1, \"end\": 1}\r\n", 3, "end");
-    expectRejected(line(2, R"("end": true)") + "# later\n" + line(1, R"("end": true)"), 3, "back in time");
+// Blank and comment lines count; NUL would stop the parser, which would take
+// the line for complete; good lines before a fault run nothing.
+TEST(ScenarioRejection, TheLineAtFaultIsNumberedAsAnEditorNumbersIt) {
+    // The first five lines alone would launch the program and print a trace.
+    ASSERT_NE(runCli({"run"}, launchedInEditor()).out, "");
+    const struct {
+        std::string text;
+        int line;
+        const char* mention;
+    } cases[] = {
+        {"\n# a comment\n   \n\t# indented comment\n" + line(0, R"("end": true)") + line(1, R"("end": 1)"), 6, "end"},
+        {"{\"at\": 0, \"end\": true}\r\n\r\n{\"at\": 1, \"end\": 1}\r\n", 3, "end"},
+        {line(2, R"("end": true)") + "# later\n" + line(1, R"("end": true)"), 3, "back in time"},
+        {launchedInEditor() + R"({"at": 1, "end": true})" + '\0' + R"({"at": 0, "jump": 1})" + "\n", 6,
+         "NUL byte at byte 23"},
+        {launchedInEditor() + line(1, R"("down": "middel")"), 6, "button"},
+    };
+    for (const auto& c : cases) expectRejected(c.text, c.line, c.mention);
 }
 
 // At the bounds every sum and difference the program makes of coordinates is
@@ -161,18 +174,6 @@ TEST(ScenarioRejection, CoordinatesAtTheirBoundsGiveATraceOfNumbers) {
     std::string rest = result.out;
     for (std::size_t at; (at = rest.find("\"marker\": null")) != std::string::npos;) rest.erase(at, 15);
     EXPECT_EQ(rest.find("null"), std::string::npos) << result.out;
-}
-
-// The parser would stop at the NUL and take the line for complete.
-TEST(ScenarioRejection, ANulByteInsideALineIsRefused) {
-    expectRejected(launchedInEditor() + R"({"at": 1, "end": true})" + '\0' + R"({"at": 0, "jump": 1})" + "\n", 6,
-                   "NUL byte at byte 23");
-}
-
-TEST(ScenarioRejection, FaultAfterGoodLinesRunsNothing) {
-    // The first five lines alone would launch the program and print a trace.
-    ASSERT_NE(runCli({"run"}, launchedInEditor()).out, "");
-    expectRejected(launchedInEditor() + line(1, R"("down": "middel")"), 6, "button");
 }
 
 // Runs in a child process: a crash here must not take the other tests with it.
