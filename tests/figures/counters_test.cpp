@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <fstream>
-#include <iostream>
 #include <memory>
 #include <string>
 
@@ -63,14 +61,6 @@ std::array<std::size_t, Ledger::kindCount> liveCounts(const Ledger& ledger) {
     return counts;
 }
 
-// One line of /proc/self/status, for the figures printed beside the counts.
-std::string statusLine(const std::string& key) {
-    std::ifstream status("/proc/self/status");
-    for (std::string text; std::getline(status, text);)
-        if (text.starts_with(key + ":")) return text;
-    return key + ": unknown";
-}
-
 // Four kinds in turn: a drag that ends on the release, a lock ended by Escape,
 // a lock ended by a left click, and a link click replaced by a synthetic one.
 void gesture(Desktop& desktop, std::size_t i) {
@@ -117,9 +107,6 @@ std::size_t gestureCount() {
 TEST(Counters, MillionGesturesHoldNoMoreThanTheFirstBatch) {
     const std::size_t total = gestureCount();
     const std::size_t batch = std::max<std::size_t>(total / 100 / 4 * 4, 4);
-    std::cout << "gestures: " << total << " in batches of " << batch << "\n"
-              << "before: " << statusLine("VmRSS") << ", " << statusLine("VmHWM") << "\n";
-
     Desktop desktop;
     const auto& ledger = desktop.world.ledger();
     const std::size_t timersAtStart = desktop.runLoop().validTimers();
@@ -132,10 +119,7 @@ TEST(Counters, MillionGesturesHoldNoMoreThanTheFirstBatch) {
         ASSERT_EQ(desktop.engine().state(), ScrollState::idle) << "after gesture " << done;
         // The pass lets the run loop forget the timer of the last session.
         desktop.advanceBy(0);
-        if (b == 0) {
-            afterFirst = liveCounts(ledger);
-            std::cout << "after the first batch: " << statusLine("VmRSS") << ", " << statusLine("VmHWM") << "\n";
-        }
+        if (b == 0) afterFirst = liveCounts(ledger);
         ASSERT_EQ(liveCounts(ledger), afterFirst) << "after gesture " << done << "\n" << ledger.outstanding();
         ASSERT_LE(desktop.runLoop().validTimers(), timersAtStart) << "after gesture " << done;
     }
@@ -147,9 +131,6 @@ TEST(Counters, MillionGesturesHoldNoMoreThanTheFirstBatch) {
     // on the link the walk also reads three roles and two parents. The first
     // asks the browser to build its tree.
     EXPECT_EQ(desktop.world.accessibility().requests() - requests, total / 4 * 9 + 1);
-
-    std::cout << "after: " << statusLine("VmRSS") << ", " << statusLine("VmHWM") << "\n"
-              << "live: " << (ledger.outstanding().empty() ? "nothing\n" : ledger.outstanding());
 }
 
 }  // namespace
