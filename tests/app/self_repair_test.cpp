@@ -136,7 +136,8 @@ TEST(PermissionWithdrawn, TheEngineFindsAWithdrawalTheNotificationMissed) {
     EXPECT_EQ(notice.leftOver(), "");
 
     // Past the lag, a wake looks at once; otherwise the watchdog's round does.
-    for (const auto& [event, found] : {std::pair{R"("end": true)", "30.0 false"}, std::pair{R"("wake": true)", "14.0 false"}}) {
+    for (const auto& [event, found] :
+         {std::pair{R"("end": true)", "30.0 false"}, std::pair{R"("wake": true)", "14.0 false"}}) {
         AppRun run;
         run.then(launchedInEditor() + line(1, R"("end": true)"));
         run.world().accessibility().setTrustLag(lag);

@@ -126,8 +126,8 @@ TEST(Stepping, ASidewaysDragEndsOnReleaseWhenOnlyVerticalScrolls) {
 // trigger moved to the back button during a locked session leaves the back
 // button to the application until the next session.
 TEST(Stepping, AChangeDuringASessionCountsFromTheNextSession) {
-    const std::string locked = pointerAt(1, 400, 300) + line(1, R"("down": "middle")") + line(1, R"("up": "middle")") +
-                               pointerAt(1, 400, 420);
+    const std::string locked =
+        pointerAt(1, 400, 300) + line(1, R"("down": "middle")") + line(1, R"("up": "middle")") + pointerAt(1, 400, 420);
     const std::string rest = line(2, R"("down": 3)") + line(2.1, R"("up": 3)") + line(3, R"("key": 53)");
     ScenarioRun run(launchedInEditor() + locked +
                     line(1.5, R"("defaults": {"scrollSpeed": 4, "invertScrolling": true, "triggerButton": 3})") + rest);

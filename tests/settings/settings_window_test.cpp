@@ -105,11 +105,14 @@ TEST(SettingsWindow, ControlsTakeOnlyWhatTheUserCouldSet) {
 }
 
 TEST(SettingsWindow, TheExclusionListNamesAppsAndRemovesOnlyTheUsersOwn) {
-    ScenarioRun run(launchedInEditor() +
-                    line(0, R"("frontmost": {"bundle": "com.vmware.fusion", "name": "VMware Fusion", "pid": 503})") +
-                    line(0, R"("frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501})") +
-                    line(0, R"("defaults": {"excludedBundleIDs": ["com.apple.TextEdit", "com.example.Unknown", "com.vmware.fusion"]})") +
-                    kOpen);
+    ScenarioRun run(
+        launchedInEditor() +
+        line(0, R"("frontmost": {"bundle": "com.vmware.fusion", "name": "VMware Fusion", "pid": 503})") +
+        line(0, R"("frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501})") +
+        line(
+            0,
+            R"("defaults": {"excludedBundleIDs": ["com.apple.TextEdit", "com.example.Unknown", "com.vmware.fusion"]})") +
+        kOpen);
     const auto rows = exclusionRows(run);
     ASSERT_EQ(rows.size(), 9u);
     EXPECT_EQ(rows[0], "com.example.Unknown | remove:com.example.Unknown");
@@ -120,7 +123,8 @@ TEST(SettingsWindow, TheExclusionListNamesAppsAndRemovesOnlyTheUsersOwn) {
     // A built-in entry shows once, stored by the user or not, and has no remove button: nothing happens.
     run.then(line(2, R"("settings": {"removeExclusion": "com.vmware.fusion"})") +
              line(3, R"("settings": {"removeExclusion": "com.apple.TextEdit"})"));
-    EXPECT_EQ(written(run), (std::vector<std::string>{R"(excludedBundleIDs = ["com.example.Unknown", "com.vmware.fusion"])"}));
+    EXPECT_EQ(written(run),
+              (std::vector<std::string>{R"(excludedBundleIDs = ["com.example.Unknown", "com.vmware.fusion"])"}));
     EXPECT_EQ(exclusionRows(run).size(), 8u);
 
     // TextEdit is no longer excluded: its middle clicks start sessions again.
