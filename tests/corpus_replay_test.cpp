@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "../fuzz/scenario_input.h"
 #include "../fuzz/stored_values_input.h"
 #include "../fuzz/strings_table_input.h"
 
@@ -46,13 +45,9 @@ std::string testName(const testing::TestParamInfo<fs::path>& info) {
     return name;
 }
 
-class ScenarioCorpus : public testing::TestWithParam<fs::path> {};
 class StringsTableCorpus : public testing::TestWithParam<fs::path> {};
 class StoredValuesCorpus : public testing::TestWithParam<fs::path> {};
 
-TEST_P(ScenarioCorpus, Replays) {
-    fuzz::checkScenarioInput(contents(GetParam()));
-}
 TEST_P(StringsTableCorpus, Replays) {
     fuzz::checkStringsTableInput(contents(GetParam()));
 }
@@ -60,13 +55,12 @@ TEST_P(StoredValuesCorpus, Replays) {
     fuzz::checkStoredValuesInput(contents(GetParam()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, ScenarioCorpus, testing::ValuesIn(corpusFiles("scenario")), testName);
 INSTANTIATE_TEST_SUITE_P(Corpus, StringsTableCorpus, testing::ValuesIn(corpusFiles("strings_table")), testName);
 INSTANTIATE_TEST_SUITE_P(Corpus, StoredValuesCorpus, testing::ValuesIn(corpusFiles("stored_values")), testName);
 
 // Without this a misplaced corpus would replay nothing and pass.
 TEST(CorpusReplay, EveryCorpusHasFiles) {
-    for (const char* target : {"scenario", "strings_table", "stored_values"})
+    for (const char* target : {"strings_table", "stored_values"})
         EXPECT_FALSE(corpusFiles(target).empty()) << corpusDirectory(target);
 }
 

@@ -93,29 +93,6 @@ TEST(Session, EscapeEndsOnlyALockedSessionAndOnlyOnce) {
     EXPECT_EQ(run.leftOver(), "");
 }
 
-TEST(Session, EscapeAndLeftClicksPassWhileTheMiddleButtonIsHeld) {
-    ScenarioRun run(launchedInEditor() + line(1, R"("move": [400, 300])") + line(1, R"("down": "middle")") +
-                    line(1, R"("move": [400, 400])") + line(1.2, R"("key": 53)") + line(1.3, R"("down": "left")") +
-                    line(1.35, R"("up": "left")") + line(1.5, R"("up": "middle")"));
-    EXPECT_EQ(decisions(run), (Lines{"1.0 mouse 25/2 consume", "1.5 mouse 26/2 consume"}));
-    EXPECT_EQ(deliveries(run), (Lines{"1.3 501 1/0", "1.35 501 2/0"}));
-    EXPECT_EQ(run.records("state").back(), Json::parse(R"({"t": 1.5, "state": "idle"})"));
-    EXPECT_EQ(run.leftOver(), "");
-}
-
-TEST(Session, ExtraButtonsAlwaysBelongToTheApplication) {
-    ScenarioRun run(launchedInEditor() + line(0.5, R"("down": 3)") + line(0.6, R"("up": 3)") +
-                    line(1, R"("move": [400, 300])") + line(1, R"("down": "middle")") + line(1.1, R"("down": 4)") +
-                    line(1.15, R"("up": 4)") + line(1.2, R"("up": "middle")") + line(1.3, R"("down": 3)") +
-                    line(1.35, R"("up": 3)") + line(1.5, R"("key": 53)"));
-    EXPECT_EQ(decisions(run), (Lines{"0.5 mouse 25/3 pass", "0.6 mouse 26/3 pass", "1.0 mouse 25/2 consume",
-                                     "1.1 mouse 25/4 pass", "1.15 mouse 26/4 pass", "1.2 mouse 26/2 consume",
-                                     "1.3 mouse 25/3 pass", "1.35 mouse 26/3 pass", "1.5 escape 10 consume"}));
-    EXPECT_EQ(deliveries(run).size(), 6u);
-    EXPECT_EQ(run.values("state"), (std::vector<Json>{"pressed", "locked", "idle"}));
-    EXPECT_EQ(run.leftOver(), "");
-}
-
 TEST(Session, ShiftMiddleClickIsTheApplicationsUnlessItEndsALockedSession) {
     ScenarioRun run(launchedInEditor() + line(0.5, R"("down": "middle", "flags": ["shift"])") +
                     line(0.6, R"("up": "middle", "flags": ["shift"])") + line(1, R"("move": [400, 300])") +

@@ -54,17 +54,6 @@ TEST(TriggerButton, ALockedSessionEndsOnAnyClickButAnotherSideButton) {
     }
 }
 
-// While the trigger is held, the middle button is the application's.
-TEST(TriggerButton, TheMiddleButtonPassesDuringAHeldSession) {
-    ScenarioRun run(withTrigger(4) + line(1, R"("move": [400, 300])") + line(1, R"("down": 4)") +
-                    line(1.1, R"("down": "middle")") + line(1.2, R"("up": "middle")") +
-                    line(1.3, R"("move": [400, 350])") + line(1.5, R"("up": 4)"));
-    EXPECT_EQ(decisions(run), (Lines{"1.0 mouse 25/4 consume", "1.1 mouse 25/2 pass", "1.2 mouse 26/2 pass",
-                                     "1.5 mouse 26/4 consume"}));
-    EXPECT_EQ(run.values("state"), (std::vector<Json>{"pressed", "idle"}));
-    EXPECT_EQ(run.leftOver(), "");
-}
-
 // Shift and an excluded application give the trigger back to the application,
 // as they do the middle button.
 TEST(TriggerButton, ShiftAndExcludedApplicationsPassTheTrigger) {

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <fstream>
-#include <iostream>
 #include <memory>
 #include <string>
 
@@ -23,7 +21,6 @@ using sim::Micros;
 namespace button = platform::mouse_button;
 
 constexpr Micros second = 1'000'000;
-constexpr Micros hour = 3600 * second;
 constexpr Micros tick = 20'000;
 constexpr Point anchor{400, 300};
 constexpr Point onLink{1000, 600};
@@ -58,65 +55,10 @@ struct Desktop {
     std::unique_ptr<Main> program;
 };
 
-// Notes when each wheel event reaches the event stream, on the virtual clock.
-struct PostClock : sim::Observer {
-    void postedToHID(const sim::SimEvent&) override {
-        if (posts++ == 0) first = runLoop->now();
-        last = runLoop->now();
-    }
-    const sim::SimRunLoop* runLoop = nullptr;
-    std::size_t posts = 0;
-    Micros first = -1, last = -1;
-};
-
 std::array<std::size_t, Ledger::kindCount> liveCounts(const Ledger& ledger) {
     std::array<std::size_t, Ledger::kindCount> counts{};
     for (int k = 0; k < Ledger::kindCount; ++k) counts[k] = ledger.live(static_cast<Ledger::Kind>(k));
     return counts;
-}
-
-// One line of /proc/self/status, for the figures printed beside the counts.
-std::string statusLine(const std::string& key) {
-    std::ifstream status("/proc/self/status");
-    for (std::string text; std::getline(status, text);)
-        if (text.starts_with(key + ":")) return text;
-    return key + ": unknown";
-}
-
-TEST(Counters, IdleProgramWakesOnlyForTheWatchdog) {
-    Desktop desktop;
-    ASSERT_TRUE(desktop.engine().isEnabled());
-    const std::size_t firings = desktop.runLoop().firings();
-    const std::size_t events = desktop.world.ledger().createdCount(Ledger::event);
-    desktop.advanceBy(hour);
-    // Every 30 seconds and nothing else: the watchdog looks at the taps and makes nothing.
-    EXPECT_EQ(desktop.runLoop().firings() - firings, 120u);
-    EXPECT_EQ(desktop.world.ledger().createdCount(Ledger::event), events);
-    EXPECT_EQ(desktop.runLoop().validTimers(), 1u);
-}
-
-TEST(Counters, LockedHourStepsEveryTickWithoutDrift) {
-    // Declared first: the program tells it of its taps as it goes.
-    PostClock clock;
-    Desktop desktop;
-    clock.runLoop = &desktop.runLoop();
-    desktop.world.setObserver(&clock);
-    // Off the watchdog's beat, so the two timers' firings do not line up.
-    desktop.advanceBy(12 * second + 345'000);
-    const Micros start = desktop.runLoop().now();
-    desktop.click(button::center);
-    ASSERT_EQ(desktop.engine().state(), ScrollState::locked);
-    desktop.world.events().movePointer({anchor.x, anchor.y + 120});
-    const std::size_t firings = desktop.runLoop().firings();
-
-    desktop.advanceBy(hour);
-    const std::size_t ticks = desktop.runLoop().firings() - firings - 120;
-    EXPECT_EQ(ticks, 180'000u);
-    // 120 points off the anchor every tick has whole pixels to post.
-    EXPECT_EQ(clock.posts, ticks);
-    EXPECT_EQ(clock.first, start + tick);
-    EXPECT_EQ(clock.last, start + hour);
-    EXPECT_EQ(desktop.engine().state(), ScrollState::locked);
 }
 
 // Four kinds in turn: a drag that ends on the release, a lock ended by Escape,
@@ -165,9 +107,6 @@ std::size_t gestureCount() {
 TEST(Counters, MillionGesturesHoldNoMoreThanTheFirstBatch) {
     const std::size_t total = gestureCount();
     const std::size_t batch = std::max<std::size_t>(total / 100 / 4 * 4, 4);
-    std::cout << "gestures: " << total << " in batches of " << batch << "\n"
-              << "before: " << statusLine("VmRSS") << ", " << statusLine("VmHWM") << "\n";
-
     Desktop desktop;
     const auto& ledger = desktop.world.ledger();
     const std::size_t timersAtStart = desktop.runLoop().validTimers();
@@ -180,10 +119,7 @@ TEST(Counters, MillionGesturesHoldNoMoreThanTheFirstBatch) {
         ASSERT_EQ(desktop.engine().state(), ScrollState::idle) << "after gesture " << done;
         // The pass lets the run loop forget the timer of the last session.
         desktop.advanceBy(0);
-        if (b == 0) {
-            afterFirst = liveCounts(ledger);
-            std::cout << "after the first batch: " << statusLine("VmRSS") << ", " << statusLine("VmHWM") << "\n";
-        }
+        if (b == 0) afterFirst = liveCounts(ledger);
         ASSERT_EQ(liveCounts(ledger), afterFirst) << "after gesture " << done << "\n" << ledger.outstanding();
         ASSERT_LE(desktop.runLoop().validTimers(), timersAtStart) << "after gesture " << done;
     }
@@ -195,9 +131,6 @@ TEST(Counters, MillionGesturesHoldNoMoreThanTheFirstBatch) {
     // on the link the walk also reads three roles and two parents. The first
     // asks the browser to build its tree.
     EXPECT_EQ(desktop.world.accessibility().requests() - requests, total / 4 * 9 + 1);
-
-    std::cout << "after: " << statusLine("VmRSS") << ", " << statusLine("VmHWM") << "\n"
-              << "live: " << (ledger.outstanding().empty() ? "nothing\n" : ledger.outstanding());
 }
 
 }  // namespace

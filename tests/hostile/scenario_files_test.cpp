@@ -51,13 +51,11 @@ TEST(ScenarioRejection, FaultyLineIsRejectedWithItsNumberAndReason) {
     };
     const Case cases[] = {
         {"not json", "JSON"},
-        {R"({"at": 0, "end": true)", "JSON"},
         {R"({"at": 0, "end": true} {"at": 1, "end": true})", "JSON"},
         {R"([{"at": 0, "end": true}])", "object"},
         {R"("at")", "object"},
         {R"({"end": true})", "at"},
         {R"({"at": "0", "end": true})", "at"},
-        {R"({"at": null, "end": true})", "at"},
         {R"({"at": -1, "end": true})", "at"},
         {R"({"at": 1e400, "end": true})", "number"},
         {R"({"at": 0})", "action"},
@@ -68,12 +66,10 @@ TEST(ScenarioRejection, FaultyLineIsRejectedWithItsNumberAndReason) {
         {R"({"at": 0, "down": "middle", "notice": "timeout"})", "notice"},
         {R"({"at": 0, "end": true, "colour": "red"})", "colour"},
         {R"({"at": 86400.000001, "end": true})", "at"},
-        {R"({"at": 1e9, "end": true})", "at"},
         // A repeated key must not get around the rule of one action a line.
         {R"({"at": 1, "menu": "open", "menu": "quit"})", "\"menu\" appears twice"},
         {R"({"at": 1, "at": 2, "end": true})", "\"at\" appears twice"},
         {R"({"at": 0, "defaults": {"k": [{"a": 1}, {"b": {"c": 1, "c": 2}}]}})", "\"c\" appears twice"},
-        {R"({"at": 0, "windowInfo": {"kCGWindowLayer": 0, "kCGWindowLayer": -1}})", "appears twice"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -98,33 +94,23 @@ TEST(ScenarioRejection, ArgumentOfTheWrongShapeIsRejected) {
         {R"("defaults": ["excludedBundleIDs"])", "defaults"},
         {R"("window": {"id": 1, "pid": 1, "layer": 0})", "bounds"},
         {R"("window": {"id": 1, "pid": 1, "layer": 0.5, "bounds": [0, 0, 1, 1]})", "layer"},
-        {R"("window": {"id": 1, "pid": 1, "layer": 0, "bounds": [0, 0, 1]})", "bounds"},
-        {R"("window": {"id": 1, "pid": 1, "layer": 0, "bounds": [0, 0, 1, 1], "title": "x"})", "title"},
         {R"("windowInfo": [1])", "windowInfo"},
         {R"("closeWindow": "1")", "closeWindow"},
         {R"("ax": {"bounds": [0, 0, 1, 1], "roles": []})", "roles"},
         {R"("ax": {"roles": ["AXLink"]})", "bounds"},
-        {R"("ax": {"bounds": [0, 0, 1, 1], "roles": ["AXLink"], "depth": 1})", "depth"},
         {R"("move": [1, "2"])", "move"},
-        {R"("move": [1e400, 0])", "number"},
         {R"("down": "centre")", "button"},
         {R"("down": 32)", "button"},
         {R"("down": "middle", "flags": "shift")", "flags"},
         {R"("down": "middle", "flags": ["hyper"])", "hyper"},
-        {R"("up": true)", "button"},
         {R"("key": 65536)", "key"},
         {R"("launch": false)", "launch"},
         {R"("disableTap": "keyboard")", "disableTap"},
         {R"("disableTap": "mouse", "notice": "crash")", "notice"},
-        {R"("end": null)", "end"},
-        {R"("wake": "now")", "wake"},
-        {R"("key": 13, "flags": ["meta"])", "meta"},
         // Near the largest double, sums of coordinates would print as null.
         {R"("move": [1.7e308, 0])", "move x"},
-        {R"("move": [0, -1000000001])", "move y"},
         {R"("screens": [[0, 0, 1e300, 900]])", "a screen width"},
         {R"("window": {"id": 1, "pid": 1, "layer": 0, "bounds": [0, 1e10, 1, 1]})", "bounds y"},
-        {R"("ax": {"bounds": [0, 0, 1, 2e9], "roles": ["AXLink"]})", "bounds height"},
         {R"("refreshRate": 0)", "hz"},
         {R"("refreshRate": "60")", "refreshRate"},
         {R"("refreshRate": {"jitter": 0.001})", "hz"},
@@ -134,7 +120,6 @@ TEST(ScenarioRejection, ArgumentOfTheWrongShapeIsRejected) {
         {R"("refreshRate": {"hz": 60, "phase": 0})", "phase"},
         {R"("menu": "showPreferences")", "menu"},
         {R"("settings": "open")", "settings"},
-        {R"("settings": {})", "one control"},
         {R"("settings": {"scrollSpeed": 1, "deadZone": 2})", "one control"},
         {R"("settings": {"scrollSpeed": 5})", "scrollSpeed"},
         {R"("settings": {"deadZone": "10"})", "deadZone"},
@@ -151,11 +136,24 @@ TEST(ScenarioRejection, ArgumentOfTheWrongShapeIsRejected) {
     }
 }
 
-TEST(ScenarioRejection, LineNumbersCountBlankAndCommentLines) {
-    expectRejected("\n# a comment\n   \n\t# indented comment\n" + line(0, R"("end": true)") + line(1, R"("end": 1)"), 6,
-                   "end");
-    expectRejected("{\"at\": 0, \"end\": true}\r\n\r\n{\"at\": 1, \"end\": 1}\r\n", 3, "end");
-    expectRejected(line(2, R"("end": true)") + "# later\n" + line(1, R"("end": true)"), 3, "back in time");
+// Blank and comment lines count; NUL would stop the parser, which would take
+// the line for complete; good lines before a fault run nothing.
+TEST(ScenarioRejection, TheLineAtFaultIsNumberedAsAnEditorNumbersIt) {
+    // The first five lines alone would launch the program and print a trace.
+    ASSERT_NE(runCli({"run"}, launchedInEditor()).out, "");
+    const struct {
+        std::string text;
+        int line;
+        const char* mention;
+    } cases[] = {
+        {"\n# a comment\n   \n\t# indented comment\n" + line(0, R"("end": true)") + line(1, R"("end": 1)"), 6, "end"},
+        {"{\"at\": 0, \"end\": true}\r\n\r\n{\"at\": 1, \"end\": 1}\r\n", 3, "end"},
+        {line(2, R"("end": true)") + "# later\n" + line(1, R"("end": true)"), 3, "back in time"},
+        {launchedInEditor() + R"({"at": 1, "end": true})" + '\0' + R"({"at": 0, "jump": 1})" + "\n", 6,
+         "NUL byte at byte 23"},
+        {launchedInEditor() + line(1, R"("down": "middel")"), 6, "button"},
+    };
+    for (const auto& c : cases) expectRejected(c.text, c.line, c.mention);
 }
 
 // At the bounds every sum and difference the program makes of coordinates is
@@ -176,18 +174,6 @@ TEST(ScenarioRejection, CoordinatesAtTheirBoundsGiveATraceOfNumbers) {
     std::string rest = result.out;
     for (std::size_t at; (at = rest.find("\"marker\": null")) != std::string::npos;) rest.erase(at, 15);
     EXPECT_EQ(rest.find("null"), std::string::npos) << result.out;
-}
-
-// The parser would stop at the NUL and take the line for complete.
-TEST(ScenarioRejection, ANulByteInsideALineIsRefused) {
-    expectRejected(launchedInEditor() + R"({"at": 1, "end": true})" + '\0' + R"({"at": 0, "jump": 1})" + "\n", 6,
-                   "NUL byte at byte 23");
-}
-
-TEST(ScenarioRejection, FaultAfterGoodLinesRunsNothing) {
-    // The first five lines alone would launch the program and print a trace.
-    ASSERT_NE(runCli({"run"}, launchedInEditor()).out, "");
-    expectRejected(launchedInEditor() + line(1, R"("down": "middel")"), 6, "button");
 }
 
 // Runs in a child process: a crash here must not take the other tests with it.
@@ -229,14 +215,12 @@ TEST_F(CommandLine, BadCommandLinesFailWithStatusTwoAndSayWhy) {
     } cases[] = {
         {{}, "usage: "},
         {{"scroll"}, "unknown command scroll"},
-        {{"RUN"}, "unknown command RUN"},
         {{"run", good, good}, "at most one scenario"},
         {{"run", "--bogus"}, "unknown option --bogus"},
         {{"run", missing}, "cannot read " + missing + ": No such file or directory"},
         {{"run", dir_.string()}, "cannot read " + dir_.string() + ": Is a directory"},
         {{"run", "--strings", missing, good}, "strings table " + missing + ": cannot be read: No such file"},
         {{"run", "--strings", dir_.string(), good}, "cannot be read: Is a directory"},
-        {{"run", "--strings", "none", "--strings", "none", good}, "--strings is given twice"},
         {{"run", good, "--strings"}, "--strings needs a path or none"},
         {{"demo", "--out"}, "demo: --out needs a directory"},
         {{"demo", "--out", "a", "--out", "b"}, "demo: --out is given twice"},

@@ -58,7 +58,8 @@ TEST(StoredExclusions, MalformedStoredValueReadsAsWhatItHoldsAndIsRewrittenWellF
         // An identifier inside a value that does not read as a list of strings counts for nothing.
         EXPECT_FALSE(manager.isExcluded("com.example.Notes"));
         for (const auto& id : c.readable) EXPECT_TRUE(manager.isExcluded(id)) << id;
-        // Reading the list never writes it.
+        // Reading the list never writes it, nor does removing what it does not hold.
+        manager.remove("com.example.Missing");
         const Value* kept = world.defaults().get(kKey);
         EXPECT_EQ(kept ? *kept : Value(), c.stored);
 

@@ -106,65 +106,58 @@ INSTANTIATE_TEST_SUITE_P(
                     Fault{"MissingSemicolon", R"("kept" = "K")", {{"kept", "K"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(StringsTable, NumbersEachProblemByTheLineItStartsOn) {
-    const StringsTable table = parseStringsTable(
-        "/* a comment\n   over two lines */\n\"a\" = \"multi\nline\";\ngarbage\n\"b\" = \"B\";\n\"c\" = \"\\q\";\n"
-        "\"d\" = \"D\"\n\"e\" = \"E\";\n");
-    EXPECT_EQ(table.entries, (Entries{{"a", "multi\nline"}, {"b", "B"}, {"d", "D"}, {"e", "E"}}));
-    ASSERT_EQ(table.problems.size(), 3u) << testing::PrintToString(table.problems);
-    EXPECT_TRUE(table.problems[0].starts_with("line 5: ")) << table.problems[0];
-    EXPECT_TRUE(table.problems[1].starts_with("line 7: ")) << table.problems[1];
-    EXPECT_TRUE(table.problems[2].starts_with("line 8: ")) << table.problems[2];
-}
-
-TEST(StringsTable, AStringLeftOpenAtTheEndIsReportedAndEarlierEntriesKept) {
-    for (const std::string tail : {"\"bad\" = \"never closed", "\"bad\" = \"ends in \\", "\"bad", "\"bad\" ="}) {
-        const StringsTable table = parseStringsTable("\"before\" = \"B\";\n" + tail);
-        EXPECT_EQ(table.entries, (Entries{{"before", "B"}})) << tail;
-        ASSERT_EQ(table.problems.size(), 1u) << tail;
-        EXPECT_TRUE(table.problems[0].starts_with("line 2: ")) << table.problems[0];
+// Whole tables: what still reads is kept, and each problem is reported once,
+// numbered by the line it starts on.
+TEST(StringsTable, KeepsWhatReadsAndNumbersEachProblemByTheLineItStartsOn) {
+    struct Case {
+        const char* name;
+        std::string text;
+        Entries entries;
+        std::vector<std::string> problems;  // how each begins, in order
+    };
+    const std::string before = "\"before\" = \"B\";\n";
+    const Case cases[] = {
+        {"lines of every kind",
+         "/* a comment\n   over two lines */\n\"a\" = \"multi\nline\";\ngarbage\n\"b\" = \"B\";\n\"c\" = \"\\q\";\n"
+         "\"d\" = \"D\"\n\"e\" = \"E\";\n",
+         {{"a", "multi\nline"}, {"b", "B"}, {"d", "D"}, {"e", "E"}},
+         {"line 5: ", "line 7: ", "line 8: "}},
+        // Strings left open at the end.
+        {"value", before + "\"bad\" = \"never closed", {{"before", "B"}}, {"line 2: "}},
+        {"escape", before + "\"bad\" = \"ends in \\", {{"before", "B"}}, {"line 2: "}},
+        {"key", before + "\"bad", {{"before", "B"}}, {"line 2: "}},
+        {"no value", before + "\"bad\" =", {{"before", "B"}}, {"line 2: "}},
+        // A comment that never closes silently swallows the rest of the table.
+        {"comment", before + "/* never closed\n\"after\" = \"A\";\n", {{"before", "B"}}, {"line 2: "}},
+        // A key defined twice is most likely a copy that was meant to change.
+        {"a key defined again",
+         "\"k\" = \"first\";\n\"other\" = \"o\";\n\"k\" = \"second\";\n\"k\" = \"third\";\n",
+         {{"k", "third"}, {"other", "o"}},
+         {R"(line 3: "k" is defined again (before on line 1); the later value holds)",
+          R"(line 4: "k" is defined again (before on line 3); the later value holds)"}},
+        // A table saved in Latin-1 or another legacy encoding.
+        {"bytes that are not UTF-8",
+         "\"menu.enabled\" = \"Caf\xE9 cr\xE8me\";\n\"ok\" = \"Caf\xC3\xA9\";\n\"k\xFF\" = \"\xC3\";\n",
+         {{"menu.enabled", "Caf\uFFFD cr\uFFFDme"}, {"ok", "Caf\u00E9"}, {"k\uFFFD", "\uFFFD"}},
+         {"line 1: bytes that are not UTF-8, read as U+FFFD", "line 3: bytes that are not UTF-8, read as U+FFFD"}},
+        // The quote that closes such a value is the next entry's opening quote.
+        {"an unterminated value",
+         "\"a\" = \"A\";\n\"b\" = \"never closed;\n\"c\" = \"C\";\n\"d\" = \"two\nlines\";\n",
+         {{"a", "A"}, {"c", "C"}, {"d", "two\nlines"}},
+         {"line 2: unterminated string"}},
+        {"unterminated values at the end",
+         "\"a\" = \"open\n\"b\" = \"B\";\n\"c\" = \"C",
+         {{"b", "B"}},
+         {"line 1: unterminated string", "line 3: unterminated string"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const StringsTable table = parseStringsTable(c.text);
+        EXPECT_EQ(table.entries, c.entries);
+        ASSERT_EQ(table.problems.size(), c.problems.size()) << testing::PrintToString(table.problems);
+        for (std::size_t i = 0; i < c.problems.size(); ++i)
+            EXPECT_TRUE(table.problems[i].starts_with(c.problems[i])) << table.problems[i];
     }
-}
-
-// A comment that never closes silently swallows the rest of the table.
-TEST(StringsTable, ACommentLeftOpenIsReported) {
-    const StringsTable table = parseStringsTable("\"before\" = \"B\";\n/* never closed\n\"after\" = \"A\";\n");
-    EXPECT_EQ(table.entries.at("before"), "B");
-    ASSERT_EQ(table.problems.size(), 1u) << testing::PrintToString(table.problems);
-    EXPECT_TRUE(table.problems[0].starts_with("line 2: ")) << table.problems[0];
-}
-
-// A key defined twice is most likely a copy that was meant to change.
-TEST(StringsTable, AKeyDefinedAgainIsReportedWithBothLinesAndTheLaterValueHolds) {
-    const StringsTable table =
-        parseStringsTable("\"k\" = \"first\";\n\"other\" = \"o\";\n\"k\" = \"second\";\n\"k\" = \"third\";\n");
-    EXPECT_EQ(table.entries, (Entries{{"k", "third"}, {"other", "o"}}));
-    EXPECT_EQ(table.problems,
-              (std::vector<std::string>{R"(line 3: "k" is defined again (before on line 1); the later value holds)",
-                                        R"(line 4: "k" is defined again (before on line 3); the later value holds)"}));
-}
-
-// A table saved in Latin-1 or another legacy encoding.
-TEST(StringsTable, BytesThatAreNotUtf8ReadAsReplacementCharactersWithOneProblemALine) {
-    const StringsTable table = parseStringsTable(
-        "\"menu.enabled\" = \"Caf\xE9 cr\xE8me\";\n\"ok\" = \"Caf\xC3\xA9\";\n\"k\xFF\" = \"\xC3\";\n");
-    EXPECT_EQ(table.entries,
-              (Entries{{"menu.enabled", "Caf\uFFFD cr\uFFFDme"}, {"ok", "Caf\u00E9"}, {"k\uFFFD", "\uFFFD"}}));
-    EXPECT_EQ(table.problems, (std::vector<std::string>{"line 1: bytes that are not UTF-8, read as U+FFFD",
-                                                        "line 3: bytes that are not UTF-8, read as U+FFFD"}));
-}
-
-// The quote that closes such a value is the next entry's opening quote.
-TEST(StringsTable, AnUnterminatedValueIsReportedWhereItBeganAndTheNextLineStillReads) {
-    const StringsTable table =
-        parseStringsTable("\"a\" = \"A\";\n\"b\" = \"never closed;\n\"c\" = \"C\";\n\"d\" = \"two\nlines\";\n");
-    EXPECT_EQ(table.entries, (Entries{{"a", "A"}, {"c", "C"}, {"d", "two\nlines"}}));
-    EXPECT_EQ(table.problems, std::vector<std::string>{"line 2: unterminated string"});
-
-    const StringsTable atTheEnd = parseStringsTable("\"a\" = \"open\n\"b\" = \"B\";\n\"c\" = \"C");
-    EXPECT_EQ(atTheEnd.entries, (Entries{{"b", "B"}}));
-    EXPECT_EQ(atTheEnd.problems,
-              (std::vector<std::string>{"line 1: unterminated string", "line 3: unterminated string"}));
 }
 
 std::string utf16(const std::string& ascii, bool littleEndian) {
@@ -234,30 +227,6 @@ TEST_F(StringsFile, ABinaryFileGivesTwentyProblemsAndTheCountOfTheRest) {
     for (const auto& line : lines) EXPECT_TRUE(printable(line)) << line;
     EXPECT_EQ(lines.back(),
               "quillmere-sim: strings table " + path + ": and " + std::to_string(table->unreported) + " more problems");
-}
-
-TEST_F(StringsFile, AFaultyLineKeepsTheRestAndIsToldWithFileAndLine) {
-    const std::string path = write("\"menu.quit\" = \"Beenden\";\nnonsense\n\"menu.enabled\" = \"An\";\n");
-    std::ostringstream err;
-    const auto table = tools::loadStrings(path, err);
-    ASSERT_TRUE(table.has_value());
-    EXPECT_EQ(table->entries, (Entries{{"menu.quit", "Beenden"}, {"menu.enabled", "An"}}));
-    EXPECT_EQ(err.str(), "quillmere-sim: strings table " + path + ": line 2: expected a quoted string but found 'n'\n");
-}
-
-TEST_F(StringsFile, AnEmptyFileIsAnEmptyTableAndAPathThatCannotBeReadIsNoTable) {
-    std::ostringstream err;
-    const auto empty = tools::loadStrings(write(""), err);
-    ASSERT_TRUE(empty.has_value());
-    EXPECT_TRUE(empty->entries.empty());
-    EXPECT_EQ(err.str(), "");
-
-    for (const auto& [path, reason] : {std::pair{(dir_ / "missing.strings").string(), "No such file or directory"},
-                                       std::pair{dir_.string(), "Is a directory"}}) {
-        std::ostringstream said;
-        EXPECT_FALSE(tools::loadStrings(path, said).has_value()) << path;
-        EXPECT_EQ(said.str(), "quillmere-sim: strings table " + path + ": cannot be read: " + reason + "\n");
-    }
 }
 
 }  // namespace

@@ -51,35 +51,26 @@ TEST(WindowListEntries, MalformedEntryInFrontIsPassedOverForTheWindowBehind) {
                "}";
     };
     const std::string entries[][3] = {
-        // A layer only counts when it is a whole number other than 0.
+        // A layer only counts when it is a whole number other than 0. Which
+        // values read as whole numbers, and as bounds, LooseValues tells.
         {"layer 0", entry("0", "888"), "pid 888"},
         {"layer absent", entry("", "888"), "pid 888"},
-        {"layer a string", entry(R"("25")", "888"), "pid 888"},
         {"layer a fraction", entry("1.5", "888"), "pid 888"},
-        {"layer a boolean", entry("true", "888"), "pid 888"},
         {"layer 25", entry("25", "888"), "pid 777 window 1"},
         {"layer -1", entry("-1", "888"), "pid 777 window 1"},
         {"pid absent", entry("0", ""), "pid 777 window 1"},
-        {"pid a string", entry("0", R"("888")"), "pid 777 window 1"},
         {"pid a fraction", entry("0", "888.5"), "pid 777 window 1"},
-        {"pid a boolean", entry("0", "true"), "pid 777 window 1"},
         {"pid past 32 bits", entry("0", "4294967297"), "pid 777 window 1"},
         {"pid past 32 bits, own pid when cut", entry("0", "4294968296"), "pid 777 window 1"},
-        {"pid too large for any integer", entry("0", "18446744073709551616"), "pid 777 window 1"},
         {"pid of the program itself", entry("0", "1000"), "pid 777 window 1"},
         {"bounds absent", R"({"kCGWindowLayer": 0, "kCGWindowOwnerPID": 888})", "pid 777 window 1"},
         {"bounds a string", withBounds(R"("0, 0, 600, 600")"), "pid 777 window 1"},
-        {"bounds without Height", withBounds(R"({"X": 0, "Y": 0, "Width": 600})"), "pid 777 window 1"},
-        {"bounds with a string width", withBounds(R"({"X": 0, "Y": 0, "Width": "600", "Height": 600})"),
-         "pid 777 window 1"},
         {"an empty entry", "{}", "pid 777 window 1"},
         // A window number the entry cannot give leaves the window unnamed, not the target unchosen.
         {"number 5", withNumber("5"), "pid 888 window 5"},
         {"number 0, no window's", withNumber("0"), "pid 888"},
         {"number negative", withNumber("-5"), "pid 888"},
         {"number past 32 bits", withNumber("4294967296"), "pid 888"},
-        {"number a string", withNumber(R"("5")"), "pid 888"},
-        {"number a fraction", withNumber("5.5"), "pid 888"},
     };
     for (const auto& [name, text, route] : entries) {
         SCOPED_TRACE(name);

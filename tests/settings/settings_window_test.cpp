@@ -56,20 +56,20 @@ const std::string kOpen = line(1, R"("menu": "showSettings")");
 
 TEST(SettingsWindow, EachControlIsWrittenAtOnceAndGovernsTheNextSession) {
     ScenarioRun run(
-        launchedInEditor() + kOpen + line(2, R"("settings": {"scrollSpeed": 2})") +
-        line(2, R"("settings": {"deadZone": 12.4})") + line(2, R"("settings": {"triggerButton": 3})") +
+        launchedInEditor() + kOpen + line(2, R"("settings": {"scrollSpeed": 1.234})") +
+        line(2, R"("settings": {"deadZone": 12.6})") + line(2, R"("settings": {"triggerButton": 3})") +
         line(2, R"("settings": {"invertScrolling": true})") + line(2, R"("settings": {"verticalOnly": true})") +
         line(2, R"("settings": {"smoothScrolling": true})") + line(2, R"("settings": {"smoothScrolling": false})"));
     EXPECT_EQ(run.values("settings"), (std::vector<Json>{{{"shown", true}}}));
     EXPECT_EQ(settingsWindow(run)->title(), "Quillmere Settings");
-    EXPECT_EQ(written(run), (std::vector<std::string>{"scrollSpeed = 2.0", "deadZone = 12", "triggerButton = 3",
+    EXPECT_EQ(written(run), (std::vector<std::string>{"scrollSpeed = 1.23", "deadZone = 13", "triggerButton = 3",
                                                       "invertScrolling = true", "verticalOnly = true",
                                                       "smoothScrolling = true", "smoothScrolling = false"}));
-    const Settings expected{2, 12, 3, true, true, false};
+    const Settings expected{1.23, 13, 3, true, true, false};
     EXPECT_EQ(Settings::read(run.world().defaults()), expected);
     // The window shows what it wrote.
-    EXPECT_EQ(control(run, "scrollSpeed")->value, 2);
-    EXPECT_EQ(control(run, "deadZone")->value, 12);
+    EXPECT_EQ(control(run, "scrollSpeed")->value, 1.23);
+    EXPECT_EQ(control(run, "deadZone")->value, 13);
     EXPECT_EQ(control(run, "triggerButton")->value, 3);
     EXPECT_EQ(control(run, "verticalOnly")->value, 1);
 
@@ -105,11 +105,14 @@ TEST(SettingsWindow, ControlsTakeOnlyWhatTheUserCouldSet) {
 }
 
 TEST(SettingsWindow, TheExclusionListNamesAppsAndRemovesOnlyTheUsersOwn) {
-    ScenarioRun run(launchedInEditor() +
-                    line(0, R"("frontmost": {"bundle": "com.vmware.fusion", "name": "VMware Fusion", "pid": 503})") +
-                    line(0, R"("frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501})") +
-                    line(0, R"("defaults": {"excludedBundleIDs": ["com.apple.TextEdit", "com.example.Unknown"]})") +
-                    kOpen);
+    ScenarioRun run(
+        launchedInEditor() +
+        line(0, R"("frontmost": {"bundle": "com.vmware.fusion", "name": "VMware Fusion", "pid": 503})") +
+        line(0, R"("frontmost": {"bundle": "com.apple.TextEdit", "name": "TextEdit", "pid": 501})") +
+        line(
+            0,
+            R"("defaults": {"excludedBundleIDs": ["com.apple.TextEdit", "com.example.Unknown", "com.vmware.fusion"]})") +
+        kOpen);
     const auto rows = exclusionRows(run);
     ASSERT_EQ(rows.size(), 9u);
     EXPECT_EQ(rows[0], "com.example.Unknown | remove:com.example.Unknown");
@@ -117,10 +120,11 @@ TEST(SettingsWindow, TheExclusionListNamesAppsAndRemovesOnlyTheUsersOwn) {
     EXPECT_EQ(rows[2], "com.citrix.receiver.icaviewer.mac | Built in");
     EXPECT_EQ(rows[8], "VMware Fusion | Built in");
 
-    // A built-in entry has no remove button: nothing happens.
+    // A built-in entry shows once, stored by the user or not, and has no remove button: nothing happens.
     run.then(line(2, R"("settings": {"removeExclusion": "com.vmware.fusion"})") +
              line(3, R"("settings": {"removeExclusion": "com.apple.TextEdit"})"));
-    EXPECT_EQ(written(run), (std::vector<std::string>{R"(excludedBundleIDs = ["com.example.Unknown"])"}));
+    EXPECT_EQ(written(run),
+              (std::vector<std::string>{R"(excludedBundleIDs = ["com.example.Unknown", "com.vmware.fusion"])"}));
     EXPECT_EQ(exclusionRows(run).size(), 8u);
 
     // TextEdit is no longer excluded: its middle clicks start sessions again.

@@ -33,19 +33,6 @@ TEST(StoredFlags, TheOnboardingFlagReadsAsTheSystemReadsABoolean) {
     }
 }
 
-// A translation and an application name full of format sequences: the name
-// goes in once, where the placeholder is, and nothing else is read as a format.
-TEST(HostileTexts, StrayFormatSequencesInTextsAndNamesAreShownAsTheyAre) {
-    strings::StringsTable strings = strings::parseStringsTable(R"("menu.disableForApp" = "%d%% off: %s %@ %@ %n";)");
-    ScenarioRun run;
-    run.world().bundle().setStrings(std::move(strings));
-    run.then(line(0, R"("trusted": true)") + laterLaunch() +
-             line(1, R"("frontmost": {"bundle": "com.example.odd", "name": "50% %@ %s", "pid": 700})") +
-             line(1, R"("menu": "open")"));
-    EXPECT_EQ(run.values("menu").back()[1]["title"], "%d% off: %s 50% %@ %s %@ %n");
-    EXPECT_EQ(run.leftOver(), "");
-}
-
 // An accessibility tree whose parents lead back to the hit element: the
 // search for a link still ends.
 TEST(HostileAccessibility, AnAccessibilityCycleEndsTheLinkSearch) {
