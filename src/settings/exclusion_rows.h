@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "exclusions/exclusion_manager.h"
@@ -30,7 +31,8 @@ private:
     struct Row {
         std::string key;
         std::string id;
-        auto operator<=>(const Row&) const = default;
+        bool operator<(const Row& other) const { return std::tie(key, id) < std::tie(other.key, other.id); }
+        bool operator==(const Row&) const = default;
     };
 
     Row rowOf(const std::string& id) const;
