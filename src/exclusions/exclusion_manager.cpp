@@ -34,11 +34,9 @@ void ExclusionManager::store(const std::vector<std::string>& ids) {
     defaults_.setObject(platform::Value::Array(ids.begin(), ids.end()), key_);
 }
 
-// Asked at every press: a look along the stored list, with no set built from it.
+// Asked at every press: a look along the stored list, nothing built from it.
 bool ExclusionManager::isExcluded(const std::string& id) const {
-    if (kDefaultExcludedBundleIDs(identifiers_).contains(id)) return true;
-    const auto stored = defaults_.stringArrayForKey(key_);
-    return stored && std::find(stored->begin(), stored->end(), id) != stored->end();
+    return kDefaultExcludedBundleIDs(identifiers_).contains(id) || defaults_.stringArrayContains(key_, id);
 }
 
 }  // namespace qm
