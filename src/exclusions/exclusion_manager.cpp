@@ -6,39 +6,37 @@
 namespace qm {
 
 BundleIDSet ExclusionManager::storedSet() const {
-    // A missing or malformed value reads as empty; the next toggle rewrites it.
-    const auto stored = defaults_.stringArrayForKey(key_);
-    return stored ? BundleIDSet(stored->begin(), stored->end()) : BundleIDSet{};
+    const auto stored = userList();
+    return BundleIDSet(stored.begin(), stored.end());
 }
 
 bool ExclusionManager::toggle(const std::string& id) {
     BundleIDSet stored = storedSet();
     if (!stored.erase(id)) stored.insert(id);
-    store(stored);
+    // Sorted so that the stored array does not depend on hashing.
+    std::vector<std::string> sorted(stored.begin(), stored.end());
+    std::sort(sorted.begin(), sorted.end());
+    store(sorted);
     return isExcluded(id);
 }
 
 std::vector<std::string> ExclusionManager::userList() const {
-    const BundleIDSet stored = storedSet();
-    std::vector<std::string> ids(stored.begin(), stored.end());
-    std::sort(ids.begin(), ids.end());
-    return ids;
+    // A missing or malformed value reads as empty; the next toggle rewrites it.
+    return defaults_.stringArrayForKey(key_).value_or(std::vector<std::string>{});
 }
 
 void ExclusionManager::remove(const std::string& id) {
-    BundleIDSet stored = storedSet();
-    if (stored.erase(id)) store(stored);
+    std::vector<std::string> stored = userList();
+    if (std::erase(stored, id) > 0) store(stored);
 }
 
-void ExclusionManager::store(const BundleIDSet& ids) {
-    // Sorted so that the stored array does not depend on hashing.
-    std::vector<std::string> sorted(ids.begin(), ids.end());
-    std::sort(sorted.begin(), sorted.end());
-    defaults_.setObject(platform::Value::Array(sorted.begin(), sorted.end()), key_);
+void ExclusionManager::store(const std::vector<std::string>& ids) {
+    defaults_.setObject(platform::Value::Array(ids.begin(), ids.end()), key_);
 }
 
+// Asked at every press: a look along the stored list, nothing built from it.
 bool ExclusionManager::isExcluded(const std::string& id) const {
-    return kDefaultExcludedBundleIDs(identifiers_).contains(id) || storedSet().contains(id);
+    return kDefaultExcludedBundleIDs(identifiers_).contains(id) || defaults_.stringArrayContains(key_, id);
 }
 
 }  // namespace qm

@@ -19,14 +19,16 @@ public:
     // Flips id in the user's list and answers whether it is excluded afterwards.
     bool toggle(const std::string& id);
     bool isExcluded(const std::string& id) const;
-    // The user's own list, sorted; empty when what is stored is not a list of strings.
+    // The user's own list as stored, in its order, whatever it repeats; empty
+    // when what is stored is not a list of strings.
     std::vector<std::string> userList() const;
-    // Takes id off the user's list; a list without it is left as it is.
+    // Takes id off the user's list, every time it is there, and leaves the
+    // rest as it is; a list without it is not written.
     void remove(const std::string& id);
 
 private:
     BundleIDSet storedSet() const;
-    void store(const BundleIDSet& ids);
+    void store(const std::vector<std::string>& ids);
 
     const std::string key_ = "excludedBundleIDs";
     platform::UserDefaults& defaults_;

@@ -16,6 +16,18 @@ std::optional<std::vector<std::string>> stringArrayValue(const Value* value) {
     return strings;
 }
 
+bool stringArrayContains(const Value* value, std::string_view string) {
+    const auto* array = value ? value->asArray() : nullptr;
+    if (!array) return false;
+    bool found = false;
+    for (const Value& element : *array) {
+        const auto* text = element.asString();
+        if (!text) return false;
+        found = found || *text == string;
+    }
+    return found;
+}
+
 bool boolValue(const Value* value) {
     if (!value) return false;
     if (const auto* b = value->asBool()) return *b;

@@ -13,6 +13,8 @@ namespace qm::platform {
 
 // The strings of an array that holds nothing else; nothing for any other value.
 std::optional<std::vector<std::string>> stringArrayValue(const Value* value);
+// Whether stringArrayValue would hold string, found without a copy.
+bool stringArrayContains(const Value* value, std::string_view string);
 
 // True for true, a non-zero number, or a string that reads as true.
 bool boolValue(const Value* value);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,13 @@ public:
     virtual ~UserDefaults() = default;
     // Nothing when the key is absent or its value is not an array of strings.
     virtual std::optional<std::vector<std::string>> stringArrayForKey(std::string_view key) const = 0;
+    // Whether the key's value is an array of strings that holds this one.
+    // Asked at every press: a platform that can look without copying the
+    // array does so.
+    virtual bool stringArrayContains(std::string_view key, std::string_view string) const {
+        const auto strings = stringArrayForKey(key);
+        return strings && std::find(strings->begin(), strings->end(), string) != strings->end();
+    }
     // False when the key is absent or its value does not read as a boolean.
     virtual bool boolForKey(std::string_view key) const = 0;
     virtual void setObject(const Value& value, std::string_view key) = 0;

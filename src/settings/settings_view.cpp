@@ -1,7 +1,6 @@
 #include "settings/settings_view.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -32,11 +31,6 @@ std::string plainNumber(double value) {
     std::string text = buffer;
     while (text.back() == '0') text.pop_back();
     if (text.back() == '.') text.pop_back();
-    return text;
-}
-
-std::string lowercase(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
@@ -129,31 +123,24 @@ v::Node SettingsView::exclusionRow(const std::string& id, bool builtIn) const {
         .padding(v::edge::vertical, 4);
 }
 
+// Only the rows in sight are built, from the rows as this evaluation left them.
 v::Node SettingsView::exclusionSection() const {
-    const auto byName = [this](std::vector<std::string> ids) {
-        std::vector<std::pair<std::string, std::string>> named;
-        for (auto& id : ids) named.emplace_back(lowercase(platform_.workspace.applicationName(id).value_or(id)), id);
-        std::sort(named.begin(), named.end());
-        return named;
-    };
-    const BundleIDSet& builtInSet = kDefaultExcludedBundleIDs(platform_.appIdentifiers);
-    std::vector<std::string> own, builtIn(builtInSet.begin(), builtInSet.end());
-    for (const auto& id : exclusions_.userList())
-        if (!builtInSet.contains(id)) own.push_back(id);
-    std::vector<Node> rows;
-    for (const auto& [name, id] : byName(own)) rows.push_back(exclusionRow(id, false));
-    for (const auto& [name, id] : byName(builtIn)) rows.push_back(exclusionRow(id, true));
     return v::VStack(HorizontalAlignment::leading, 6,
                      {v::Text(text("settings.exclusions")).font(Font::system(13, FontWeight::semibold)),
                       v::Text(text("settings.exclusions.note"))
                           .font(caption)
                           .foregroundStyle({SemanticColor::secondary})
                           .fixedSize(false, true),
-                      v::List(std::move(rows)).frame(std::nullopt, listHeight)});
+                      v::List({v::LazyRows(rows_.own().size(),
+                                           [this](std::size_t i) { return exclusionRow(rows_.own()[i], false); }),
+                               v::LazyRows(rows_.builtIn().size(),
+                                           [this](std::size_t i) { return exclusionRow(rows_.builtIn()[i], true); })})
+                          .frame(std::nullopt, listHeight)});
 }
 
 v::Node SettingsView::body(v::StateStore&) {
     const Settings settings = Settings::read(platform_.defaults);
+    rows_.update();
     return v::VStack(HorizontalAlignment::leading, 16,
                      {scrollingSection(settings), v::Divider(), exclusionSection(), v::Spacer(0),
                       v::HStack(VerticalAlignment::center, std::nullopt,

@@ -6,17 +6,18 @@
 #include "exclusions/exclusion_manager.h"
 #include "platform/platform.h"
 #include "platform/views/view.h"
+#include "settings/exclusion_rows.h"
 #include "settings/settings.h"
 
 namespace qm {
 
 // The settings window's page: the scrolling settings and the exclusion list.
-// It keeps no state of its own; every evaluation reads what is stored, and
-// every change is written at once.
+// Every evaluation reads what is stored, and every change is written at once;
+// only the exclusion list's order is kept from one evaluation to the next.
 class SettingsView : public platform::views::View {
 public:
     SettingsView(const platform::Platform& platform, ExclusionManager& exclusions)
-        : platform_(platform), exclusions_(exclusions) {}
+        : platform_(platform), exclusions_(exclusions), rows_(platform, exclusions) {}
 
     platform::views::Node body(platform::views::StateStore& state) override;
 
@@ -37,6 +38,8 @@ private:
 
     const platform::Platform& platform_;
     ExclusionManager& exclusions_;
+    // Changed only by an evaluation, so the lazy rows of the last one read it as it saw it.
+    ExclusionRows rows_;
 };
 
 }  // namespace qm

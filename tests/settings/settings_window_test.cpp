@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/cairo/list_scrolls.h"
 #include "platform/cairo/pango_text.h"
 #include "platform/cairo/view_layout.h"
 #include "scenario_harness.h"
@@ -31,16 +33,18 @@ const Node* control(ScenarioRun& run, const std::string& identifier) {
     return found;
 }
 
-// Each row of the exclusion list: its name, and "remove" or what stands in its place.
+// A row of the exclusion list: its name, and "remove" or what stands in its place.
+std::string rowText(const Node& row) {
+    const Node& end = row.children.back();
+    return row.children.front().text + " | " + (end.kind == Node::Kind::button ? end.identifier : end.text);
+}
+
+// Each row of the exclusion list, as rowText tells it.
 std::vector<std::string> exclusionRows(ScenarioRun& run) {
     std::vector<std::string> rows;
     v::walk(settingsWindow(run)->host()->tree(), [&](const Node& node) {
         if (node.kind != Node::Kind::list) return;
-        for (const Node& row : node.children) {
-            const Node& end = row.children.back();
-            rows.push_back(row.children.front().text + " | " +
-                           (end.kind == Node::Kind::button ? end.identifier : end.text));
-        }
+        for (const Node& row : v::listRows(node)) rows.push_back(rowText(row));
     });
     return rows;
 }
@@ -204,6 +208,39 @@ TEST(SettingsWindow, ThePageHoldsEveryControlWhole) {
     };
     check(layout.place(tree, page), false);
     EXPECT_EQ(controls, 8);  // six settings, one remove button, Restore Defaults
+    EXPECT_EQ(run.leftOver(), "");
+}
+
+// A long list builds only the rows in sight, yet scrolled from top to bottom
+// it shows every row whole, in its order.
+TEST(SettingsWindow, ALongListScrolledThroughShowsEveryRowInItsOrder) {
+    std::string ids = R"("com.example.App1000")";
+    for (int i = 1; i < 300; ++i) ids += R"(, "com.example.App)" + std::to_string(1000 + i) + "\"";
+    ScenarioRun run(launchedInEditor() + line(0, R"("defaults": {"excludedBundleIDs": [)" + ids + "]}") + kOpen);
+    const cairo::PangoTextMeasure measure;
+    const cairo::Layout layout(measure);
+    cairo::Placed page = layout.place(settingsWindow(run)->host()->tree(), {480, 560});
+    const std::function<cairo::Placed*(cairo::Placed&)> listOf = [&](cairo::Placed& p) -> cairo::Placed* {
+        if (p.node->kind == Node::Kind::list) return &p;
+        for (auto& child : p.children)
+            if (auto* found = listOf(child)) return found;
+        return nullptr;
+    };
+    cairo::ListScrolls scrolls;
+    std::vector<std::string> shown;
+    for (int step = 0; step < 1000; ++step) {
+        const cairo::Placed& list = *listOf(page);
+        ASSERT_LE(list.children.size(), 20u);
+        for (const cairo::Placed& row : list.children)
+            if (row.frame.y >= list.frame.y && row.frame.maxY() <= list.frame.maxY() &&
+                std::find(shown.begin(), shown.end(), rowText(*row.node)) == shown.end())
+                shown.push_back(rowText(*row.node));
+        const double scrolled = list.scrolled;
+        scrolls.scroll(page, {list.frame.x + 1, list.frame.y + 1}, 20);
+        scrolls.applyTo(page, layout);
+        if (listOf(page)->scrolled == scrolled) break;
+    }
+    EXPECT_EQ(shown, exclusionRows(run));
     EXPECT_EQ(run.leftOver(), "");
 }
 

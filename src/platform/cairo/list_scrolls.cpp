@@ -13,16 +13,8 @@ bool isList(const Placed& placed) {
     return placed.node && placed.node->kind == Node::Kind::list;
 }
 
-// The rows are stacked without gaps, so their extent is the content's height.
 double farthestOffset(const Placed& list) {
-    if (list.children.empty()) return 0;
-    const double content = list.children.back().frame.maxY() - list.children.front().frame.y;
-    return std::max(0.0, content - list.frame.height);
-}
-
-void shift(Placed& placed, double dy) {
-    placed.frame.y += dy;
-    for (Placed& child : placed.children) shift(child, dy);
+    return std::max(0.0, list.rowsHeight - list.frame.height);
 }
 
 // Calls visit for every list of the tree, outer lists before the lists in their rows, with the list's key.
@@ -35,13 +27,11 @@ void forEachList(P& placed, const std::string& path, const std::function<void(P&
 
 }  // namespace
 
-void ListScrolls::applyTo(Placed& page) const {
-    forEachList<Placed>(page, "", [this](Placed& list, const std::string& key) {
+void ListScrolls::applyTo(Placed& page, const Layout& layout) const {
+    forEachList<Placed>(page, "", [&](Placed& list, const std::string& key) {
         const auto offset = offsets_.find(key);
         const double wanted = offset == offsets_.end() ? 0 : std::clamp(offset->second, 0.0, farthestOffset(list));
-        if (wanted == list.scrolled) return;
-        for (Placed& row : list.children) shift(row, list.scrolled - wanted);
-        list.scrolled = wanted;
+        if (wanted != list.scrolled) layout.scroll(list, wanted);
     });
 }
 

@@ -16,8 +16,9 @@ class ListScrolls {
 public:
     // Moves each list's rows up by its offset, no further than its last row
     // reaching the bottom of its frame; again and again to the same page as
-    // the offsets change.
-    void applyTo(Placed& page) const;
+    // the offsets change. The rows are placed again by layout, which builds
+    // the lazy rows that come into sight.
+    void applyTo(Placed& page, const Layout& layout) const;
     // Scrolls the innermost list of page (as applyTo left it) under p down by
     // delta points, or up when delta is negative. Whether a list was there.
     bool scroll(const Placed& page, platform::Point p, double delta);

@@ -173,7 +173,9 @@ Size Layout::contentSize(const Node& node, Proposal proposal, const Environment&
             if (proposal.height) return {proposal.width.value_or(240), *proposal.height};
             double rows = 0;
             for (const Node& row : node.children)
-                rows += sizeOf(row, row.modifiers.size(), {proposal.width, std::nullopt}, environment).height;
+                rows += row.kind == Node::Kind::lazyRows
+                            ? lazyRowHeight(row, proposal.width, environment) * static_cast<double>(row.rowCount)
+                            : sizeOf(row, row.modifiers.size(), {proposal.width, std::nullopt}, environment).height;
             return {proposal.width.value_or(240), rows};
         }
         default: return stackSize(node, proposal, environment, nullptr);
@@ -285,7 +287,7 @@ void Layout::putContent(const Node& node, Rect rect, const Environment& environm
     out.node = &node;
     out.frame = rect;
     out.environment = environment;
-    if (node.kind == Node::Kind::list) return putRows(node, rect, environment, out);
+    if (node.kind == Node::Kind::list) return putRows(out);
     if (node.kind != Node::Kind::vstack && node.kind != Node::Kind::hstack && node.kind != Node::Kind::zstack) return;
 
     std::vector<Size> sizes;
@@ -316,16 +318,51 @@ void Layout::putContent(const Node& node, Rect rect, const Environment& environm
     }
 }
 
-void Layout::putRows(const Node& list, Rect rect, const Environment& environment, Placed& out) const {
-    Environment inner = environment;
+void Layout::scroll(Placed& list, double offset) const {
+    list.scrolled = offset;
+    putRows(list);
+}
+
+// The rows top down from the list's top, moved up by how far it is scrolled.
+// Of lazy rows only those that reach into the frame, and the one above for
+// the line between them, are built and placed: all are as high as the first,
+// so finding them costs nothing.
+void Layout::putRows(Placed& list) const {
+    const Rect& frame = list.frame;
+    Environment inner = list.environment;
     inner.stackAxis = Axis::vertical;
-    double y = rect.y;
-    for (const Node& row : list.children) {
-        const Size size = sizeOf(row, row.modifiers.size(), {rect.width, std::nullopt}, inner);
-        out.children.emplace_back();
-        put(row, row.modifiers.size(), {rect.x, y, rect.width, size.height}, inner, out.children.back());
-        y += size.height;
+    const auto putRow = [&](const Node& row, double y, double height, Placed& placed) {
+        put(row, row.modifiers.size(), {frame.x, y, frame.width, height}, inner, placed);
+    };
+    list.children.clear();
+    const double top = frame.y - list.scrolled;
+    double y = top;
+    for (const Node& child : list.node->children) {
+        if (child.kind != Node::Kind::lazyRows) {
+            const double height = sizeOf(child, child.modifiers.size(), {frame.width, std::nullopt}, inner).height;
+            putRow(child, y, height, list.children.emplace_back());
+            y += height;
+            continue;
+        }
+        const double height = lazyRowHeight(child, frame.width, inner);
+        const auto count = static_cast<double>(child.rowCount);
+        const auto rowAt = [&](double at) { return std::clamp(std::floor((at - y) / height), 0.0, count); };
+        if (height > 0) {
+            for (double i = std::max(0.0, rowAt(frame.y) - 1); i < count && i <= rowAt(frame.maxY()); ++i) {
+                Placed& placed = list.children.emplace_back();
+                placed.built = std::make_shared<const Node>(child.row(static_cast<std::size_t>(i)));
+                putRow(*placed.built, y + i * height, height, placed);
+            }
+        }
+        y += count * height;
     }
+    list.rowsHeight = y - top;
+}
+
+double Layout::lazyRowHeight(const Node& rows, std::optional<double> width, const Environment& environment) const {
+    if (rows.rowCount == 0) return 0;
+    const Node first = rows.row(0);
+    return sizeOf(first, first.modifiers.size(), {width, std::nullopt}, environment).height;
 }
 
 }  // namespace qm::cairo

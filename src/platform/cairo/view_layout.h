@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,19 +50,28 @@ struct Placed {
     platform::Rect frame;
     Environment environment;
     std::vector<Placed> children;
-    // A list's: how far its rows have been moved up, scrolled.
+    // A list's: how far its rows have been moved up, scrolled, and the height
+    // of all of them, in sight or not.
     double scrolled = 0;
+    double rowsHeight = 0;
+    // A lazy row's node, built for this layout: node points to it.
+    std::shared_ptr<const views::Node> built;
 };
 
 // Lays a tree out the way the system's declarative views do, closely enough
 // for pictures and for checking that nothing is cut: stacks give their least
 // flexible children their size first, text wraps to the width it is given and
 // always gets its whole height. A list's rows take its whole width, top down;
-// those beyond its frame are there, out of sight, as in a scrolled list.
+// its own rows are all there, those beyond its frame out of sight, as in a
+// scrolled list, while of its lazy rows only those in sight are built, each
+// as high as the first.
 class Layout {
 public:
     explicit Layout(const TextMeasure& measure) : measure_(measure) {}
     Placed place(const views::Node& root, Size page) const;
+    // Places a list's rows again, moved up by offset: the lazy rows that come
+    // into sight are built, those that leave it dropped.
+    void scroll(Placed& list, double offset) const;
     // The size a node takes when offered proposal.
     Size sizeThatFits(const views::Node& node, Proposal proposal) const;
 
@@ -75,7 +85,8 @@ private:
     void put(const views::Node& node, std::size_t level, platform::Rect rect, Environment environment,
              Placed& out) const;
     void putContent(const views::Node& node, platform::Rect rect, const Environment& environment, Placed& out) const;
-    void putRows(const views::Node& list, platform::Rect rect, const Environment& environment, Placed& out) const;
+    void putRows(Placed& list) const;
+    double lazyRowHeight(const views::Node& rows, std::optional<double> width, const Environment& environment) const;
 
     const TextMeasure& measure_;
 };

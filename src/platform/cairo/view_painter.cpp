@@ -160,6 +160,18 @@ void popUp(cairo_t* cr, const Placed& placed) {
 
 void paint(cairo_t* cr, const Placed& placed);
 
+// A lazy row keeps what does not fit its height, a name wrapped over lines, to
+// its band: its frame and up to halfway across the insets to the next rows.
+void paintRow(cairo_t* cr, const Placed& row, double halfGap) {
+    if (!row.built) return paint(cr, row);
+    cairo_save(cr);
+    cairo_rectangle(cr, row.frame.x - halfGap, row.frame.y - halfGap, row.frame.width + 2 * halfGap,
+                    row.frame.height + 2 * halfGap);
+    cairo_clip(cr);
+    paint(cr, row);
+    cairo_restore(cr);
+}
+
 // The rows on a white ground, those beyond the frame scrolled out of sight.
 void list(cairo_t* cr, const Placed& placed) {
     const platform::Rect& f = placed.frame;
@@ -169,11 +181,13 @@ void list(cairo_t* cr, const Placed& placed) {
     cairo_save(cr);
     cairo_rectangle(cr, f.x, f.y, f.width, f.height);
     cairo_clip(cr);
+    const auto& rows = placed.children;
+    const double halfGap = rows.size() > 1 ? std::max(0.0, rows[1].frame.y - rows[0].frame.maxY()) / 2 : 0;
     for (std::size_t i = 0; i < placed.children.size(); ++i) {
         // Only the rows in sight are drawn, however long the list.
         const platform::Rect& row = placed.children[i].frame;
         if (row.maxY() < f.y || row.y > f.maxY()) continue;
-        paint(cr, placed.children[i]);
+        paintRow(cr, placed.children[i], halfGap);
         if (i == 0) continue;
         // A line between two rows, halfway across the gap their insets leave.
         const double y = (placed.children[i - 1].frame.maxY() + placed.children[i].frame.y) / 2;

@@ -57,11 +57,12 @@ GtkViewWindow::~GtkViewWindow() {
 const cairo::Placed& GtkViewWindow::page() const {
     const cairo::Size size{static_cast<double>(gtk_widget_get_allocated_width(area_)),
                            static_cast<double>(gtk_widget_get_allocated_height(area_))};
+    const cairo::Layout layout(measure_);
     if (!page_ || size.width != pageSize_.width || size.height != pageSize_.height) {
-        page_ = cairo::Layout(measure_).place(host_.tree(), size);
+        page_ = layout.place(host_.tree(), size);
         pageSize_ = size;
     }
-    scrolls_.applyTo(*page_);
+    scrolls_.applyTo(*page_, layout);
     return *page_;
 }
 

@@ -51,7 +51,8 @@ public:
     const platform::views::ViewHost& host() const { return host_; }
     // The view laid out as the window shows it, lists scrolled as the user
     // left them. Laid out again only after the view or the window's size
-    // changes: scrolling, drawing and clicking cost no layout.
+    // changes: drawing and clicking cost no layout, and scrolling places only
+    // the scrolled list's rows.
     const cairo::Placed& page() const;
 
 private:

@@ -205,6 +205,10 @@ std::optional<std::vector<std::string>> JsonDefaultsFile::stringArrayForKey(std:
     return platform::stringArrayValue(value(key));
 }
 
+bool JsonDefaultsFile::stringArrayContains(std::string_view key, std::string_view string) const {
+    return platform::stringArrayContains(value(key), string);
+}
+
 bool JsonDefaultsFile::boolForKey(std::string_view key) const {
     return platform::boolValue(value(key));
 }

@@ -35,6 +35,7 @@ public:
     JsonDefaultsFile& operator=(const JsonDefaultsFile&) = delete;
 
     std::optional<std::vector<std::string>> stringArrayForKey(std::string_view key) const override;
+    bool stringArrayContains(std::string_view key, std::string_view string) const override;
     bool boolForKey(std::string_view key) const override;
     void setObject(const platform::Value& value, std::string_view key) override;
     void setBool(bool value, std::string_view key) override;

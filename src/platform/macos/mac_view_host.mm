@@ -440,6 +440,8 @@ private:
             case Kind::toggle: return checkbox(node);
             case Kind::picker: return popUp(node);
             case Kind::list: return list(node, environment);
+            // Only a list shows its lazy rows, each in its place.
+            case Kind::lazyRows: return plainView();
         }
         return plainView();
     }
@@ -474,11 +476,12 @@ private:
         return button;
     }
 
-    // Rows as full-width stack rows in a scroll view; the list's frame sets its height.
+    // Rows as full-width stack rows in a scroll view; the list's frame sets its
+    // height. Every row is built, lazy ones too: AppKit lays out what it is given.
     NSView* list(const Node& node, const Environment& environment) {
         NSStackView* rows = stackView(Axis::vertical, 0);
         rows.alignment = NSLayoutAttributeLeading;
-        for (const Node& row : node.children) {
+        for (const Node& row : views::listRows(node)) {
             NSView* view = build(row, environment, Axis::vertical);
             [rows addArrangedSubview:view];
             fit(view, rows, Axis::horizontal, true);

@@ -17,6 +17,10 @@ std::optional<std::vector<std::string>> SimUserDefaults::stringArrayForKey(std::
     return platform::stringArrayValue(get(key));
 }
 
+bool SimUserDefaults::stringArrayContains(std::string_view key, std::string_view string) const {
+    return platform::stringArrayContains(get(key), string);
+}
+
 bool SimUserDefaults::boolForKey(std::string_view key) const {
     return platform::boolValue(get(key));
 }

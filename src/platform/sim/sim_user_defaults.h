@@ -15,6 +15,7 @@ public:
     explicit SimUserDefaults(Context& context) : context_(context) {}
 
     std::optional<std::vector<std::string>> stringArrayForKey(std::string_view key) const override;
+    bool stringArrayContains(std::string_view key, std::string_view string) const override;
     bool boolForKey(std::string_view key) const override;
     void setObject(const platform::Value& value, std::string_view key) override;
     void setBool(bool value, std::string_view key) override;

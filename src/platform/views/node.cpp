@@ -175,6 +175,13 @@ Node List(std::vector<Node> rows) {
     return node;
 }
 
+Node LazyRows(std::size_t count, std::function<Node(std::size_t)> row) {
+    Node node = make(Node::Kind::lazyRows);
+    node.rowCount = count;
+    node.row = std::move(row);
+    return node;
+}
+
 double trackFraction(const SliderRange& range, double value) {
     const auto scaled = [&range](double v) { return range.logarithmic ? std::log(v) : v; };
     const double span = scaled(range.maximum) - scaled(range.minimum);
@@ -247,6 +254,27 @@ bool fills(const Node& node, Axis axis, std::optional<Axis> parentAxis) {
 void walk(const Node& node, const std::function<void(const Node&)>& visit) {
     visit(node);
     for (const Node& child : node.children) walk(child, visit);
+}
+
+bool search(const Node& node, const std::function<bool(const Node&)>& found) {
+    if (found(node)) return true;
+    for (const Node& child : node.children)
+        if (search(child, found)) return true;
+    for (std::size_t i = 0; i < node.rowCount; ++i)
+        if (search(node.row(i), found)) return true;
+    return false;
+}
+
+std::vector<Node> listRows(const Node& list) {
+    std::vector<Node> rows;
+    for (const Node& child : list.children) {
+        if (child.kind != Node::Kind::lazyRows) {
+            rows.push_back(child);
+            continue;
+        }
+        for (std::size_t i = 0; i < child.rowCount; ++i) rows.push_back(child.row(i));
+    }
+    return rows;
 }
 
 }  // namespace qm::platform::views

@@ -126,10 +126,11 @@ struct Node {
         circle,
         roundedRectangle,
         forEach,
-        slider,  // a value dragged along a track
-        toggle,  // a checkbox with its title
-        picker,  // a pop-up button choosing one of its options
-        list     // rows in a column that scrolls within the list's frame
+        slider,   // a value dragged along a track
+        toggle,   // a checkbox with its title
+        picker,   // a pop-up button choosing one of its options
+        list,     // rows in a column that scrolls within the list's frame
+        lazyRows  // a list's rows built from their index only when they are shown
     };
 
     Kind kind = Kind::vstack;
@@ -148,6 +149,8 @@ struct Node {
     std::vector<Option> options{};
     // What a slider, toggle or picker does when the user changes it, given the new value.
     std::function<void(double)> onChange{};
+    std::size_t rowCount = 0;                // lazy rows: how many
+    std::function<Node(std::size_t)> row{};  // lazy rows: the one at an index, from 0
 
     Node&& frame(std::optional<double> width, std::optional<double> height, Alignment alignment = {}) &&;
     Node&& frame(modifier::Frame frame) &&;
@@ -187,6 +190,13 @@ Node Slider(double value, SliderRange range, std::function<void(double)> onChang
 Node Toggle(std::string title, bool isOn, std::function<void(bool)> onChange);
 Node Picker(std::vector<Option> options, int chosen, std::function<void(int)> onChange);
 Node List(std::vector<Node> rows);
+// Rows of a list, count of them, each built by row from its index only when a
+// host shows it or looks for something in it: a list of thousands costs what
+// the rows in sight cost. Each is as high as the first, and what does not fit
+// in that height is cut: for rows alike, one line of text and the same
+// controls. Each row is built from what the view holds when it is shown,
+// which is what its evaluation saw.
+Node LazyRows(std::size_t count, std::function<Node(std::size_t)> row);
 
 enum class Axis { horizontal, vertical };
 
@@ -202,7 +212,15 @@ std::vector<const Node*> arrangedChildren(const Node& node);
 // always, and a stack when a child does.
 bool fills(const Node& node, Axis axis, std::optional<Axis> parentAxis);
 
-// Calls visit on node and on everything below it, depth first.
+// Calls visit on node and on everything below it, depth first. Lazy rows are
+// not built: they are not part of the tree until something shows them.
 void walk(const Node& node, const std::function<void(const Node&)>& visit);
+
+// Like walk, with lazy rows built one at a time in their place, until found
+// answers true; whether it did.
+bool search(const Node& node, const std::function<bool(const Node&)>& found);
+
+// Every row of a list, its lazy rows built: for a host that shows them all.
+std::vector<Node> listRows(const Node& list);
 
 }  // namespace qm::platform::views

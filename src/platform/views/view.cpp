@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace qm::platform::views {
 
@@ -30,11 +31,14 @@ ViewHost::~ViewHost() {
 }
 
 bool ViewHost::press(std::string_view identifier) {
-    const Node* found = nullptr;
-    walk(tree_, [&](const Node& node) {
-        if (!found && node.kind == Node::Kind::button && node.identifier == identifier) found = &node;
+    // A copy: a lazy row's button lasts only while the search looks at it.
+    std::optional<Node> found;
+    search(tree_, [&](const Node& node) {
+        if (node.kind != Node::Kind::button || node.identifier != identifier) return false;
+        found = node;
+        return true;
     });
-    return perform(found);
+    return found && perform(&*found);
 }
 
 bool ViewHost::pressDefault() {
@@ -52,11 +56,13 @@ bool ViewHost::perform(const Node* button) {
 }
 
 bool ViewHost::change(std::string_view identifier, double value) {
-    const Node* found = nullptr;
-    walk(tree_, [&](const Node& node) {
+    std::optional<Node> found;
+    search(tree_, [&](const Node& node) {
         const bool control =
             node.kind == Node::Kind::slider || node.kind == Node::Kind::toggle || node.kind == Node::Kind::picker;
-        if (!found && control && node.identifier == identifier) found = &node;
+        if (!control || node.identifier != identifier) return false;
+        found = node;
+        return true;
     });
     return found && change(*found, value);
 }

@@ -52,13 +52,15 @@ public:
 
     const Node& tree() const { return tree_; }
     StateStore& state() { return state_; }
-    // Presses the button with this identifier; false when there is none.
+    // Presses the button with this identifier, in lazy rows too; false when
+    // there is none.
     bool press(std::string_view identifier);
     // Presses this button of the current tree; false when it has no action.
     bool press(const Node& button) { return perform(&button); }
-    // Return: presses the button that is the default action; false when there is none.
+    // Return: presses the button that is the default action; false when there
+    // is none. The page's own: lazy rows are not built to look for one.
     bool pressDefault();
-    // Sets the slider, toggle or picker with this identifier as the user would:
+    // Sets the slider, toggle or picker with this identifier (in lazy rows too) as the user would:
     // a slider's value is kept within its range, a toggle takes 0 or 1, a
     // picker one of its tags. False when there is no such control or it
     // cannot take the value.
