@@ -30,11 +30,14 @@ char processState(pid_t pid) {
 
 // Each test gets a desktop of its own with the client in front and the
 // program holding the middle button, and ends by quitting the program as the
-// system would, which must leave it without a leak or an error.
+// system would, which must leave it without a leak or an error. The primary
+// monitor is on the right: the program's coordinates start at its corner, the
+// root window's at the left monitor's.
 class Autoscroll : public ::testing::Test {
 protected:
     void SetUp() override {
         desktop.emplace();
+        desktop->setMonitors({{640, 0, 640, 800}, {0, 0, 640, 800}});
         client.emplace(*desktop);
         program.emplace(*desktop);
         program->waitUntilIntercepting(*client);
@@ -129,7 +132,7 @@ TEST_F(Autoscroll, ALockedSessionScrollsUntilAClickThatTheClientNeverSees) {
 
         // Still away from the anchor, and nothing scrolls any more.
         const std::size_t scrolled = since("scroll ");
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        runFor(0.3);
         settle();
         EXPECT_EQ(since("scroll "), scrolled) << "button " << ending;
     }
@@ -216,7 +219,7 @@ TEST_F(Autoscroll, ShiftMiddleMiddleInAnExcludedApplicationAndOnTheBareDesktopAr
 
     // Over no window at all the press is the window manager's (its menu).
     const std::size_t passed = program->messages("button 2 press passed");
-    desktop->click(area.x + area.width + 100, area.y + area.height + 100, middle);
+    desktop->click(area.centerX(), 790, middle);
     EXPECT_TRUE(waitFor([&] { return program->messages("button 2 press passed") > passed; }));
     EXPECT_FALSE(markerShown());
     desktop->tap(XK_Escape);
@@ -287,30 +290,50 @@ TEST_F(Autoscroll, TheMarkerSitsOnTheAnchorAndClicksGoThroughIt) {
 }
 
 // Ctrl-Z in its terminal: stopped, the program holds nothing, and the session
-// it was in has ended; continued, it holds the middle button again.
-TEST_F(Autoscroll, StoppingTheProgramFreesTheMouseUntilItContinues) {
+// it was in has ended; continued, it holds the middle button again. Killed,
+// it holds nothing either.
+TEST_F(Autoscroll, StoppingOrKillingTheProgramFreesTheMouse) {
+    const auto clicksPass = [&](const char* when) {
+        mark = client->size();
+        desktop->click(middle);
+        desktop->click(left);
+        EXPECT_TRUE(waitFor([&] { return since("release 2 ") == 1 && since("release 1 ") == 1; })) << when;
+        EXPECT_FALSE(markerShown()) << when;
+    };
     lockAt(area.centerX(), area.centerY());
     kill(program->pid(), SIGTSTP);
     ASSERT_TRUE(waitFor([&] { return processState(program->pid()) == 'T'; }));
-    EXPECT_FALSE(markerShown());
-    mark = client->size();
-    desktop->click(middle);
-    desktop->click(left);
-    EXPECT_TRUE(waitFor([&] { return since("release 2 ") == 1 && since("release 1 ") == 1; }));
-
+    clicksPass("stopped");
     kill(program->pid(), SIGCONT);
     program->waitUntilIntercepting(*client);
-}
 
-TEST_F(Autoscroll, KillingTheProgramDuringALockedSessionFreesTheMouseAtOnce) {
     lockAt(area.centerX(), area.centerY());
     EXPECT_EQ(program->stop(SIGKILL), std::optional<int>(128 + SIGKILL));
     program.reset();
-    mark = client->size();
-    desktop->click(left);
-    desktop->click(middle);
-    EXPECT_TRUE(waitFor([&] { return since("release 1 ") == 1 && since("release 2 ") == 1; }));
-    EXPECT_FALSE(markerShown());
+    clicksPass("killed");
+}
+
+// A second launch asks the running program to show its settings and ends,
+// through the session bus, or through the display when it finds no bus.
+TEST_F(Autoscroll, ASecondLaunchShowsTheRunningProgramsSettingsAndEnds) {
+    for (const std::string bus : {"", "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"}) {
+        auto second = desktop->run({executable()}, "second", {bus});
+        EXPECT_EQ(second.stop(0), std::optional<int>(0)) << bus << readFile(desktop->dir() / "second.errors");
+        EXPECT_TRUE(waitFor([&] { return desktop->showsWindow("Quillmere Settings"); })) << bus;
+        desktop->tap(XK_Escape);
+        EXPECT_TRUE(waitFor([&] { return !desktop->showsWindow("Quillmere Settings"); })) << bus;
+    }
+}
+
+// Under Wayland the program would see no other program's input: it says so
+// and ends, whether XWayland gives it a display or not.
+TEST_F(Autoscroll, AWaylandSessionIsToldAndTheProgramEnds) {
+    for (const std::string& display : {std::string(DisplayString(desktop->x())), std::string()}) {
+        auto wayland = desktop->run({executable()}, "wayland", {"WAYLAND_DISPLAY=wayland-0", "DISPLAY=" + display});
+        EXPECT_EQ(wayland.stop(0), std::optional<int>(1)) << "DISPLAY=" << display;
+        EXPECT_EQ(readFile(desktop->dir() / "wayland.errors"),
+                  "Quillmere: this is a Wayland session; Quillmere needs an X11 session\n");
+    }
 }
 
 }  // namespace
@@ -318,28 +341,6 @@ TEST_F(Autoscroll, KillingTheProgramDuringALockedSessionFreesTheMouseAtOnce) {
 
 namespace qm::x11test {
 namespace {
-
-// The primary monitor on the right: the program's coordinates start at its
-// corner, the root window's at the left monitor's.
-TEST(Desktop, TheMarkerFindsTheAnchorWhenThePrimaryMonitorIsNotAtTheOrigin) {
-    Desktop desktop;
-    desktop.setMonitors({{640, 0, 640, 800}, {0, 0, 640, 800}});
-    Client client(desktop);
-    Program program(desktop);
-    program.waitUntilIntercepting(client);
-    const Box area = client.area();
-    program.lockAt(area.centerX(), area.centerY());
-    const auto marker = desktop.marker();
-    ASSERT_TRUE(marker);
-    EXPECT_EQ(marker->centerX(), area.centerX());
-    EXPECT_EQ(marker->centerY(), area.centerY());
-    const std::size_t mark = client.size();
-    desktop.moveTo(area.centerX(), area.centerY() + 100);
-    EXPECT_TRUE(waitFor([&] { return client.count("scroll down ", mark) >= 3; }));
-    desktop.tap(XK_Escape);
-    EXPECT_TRUE(waitFor([&] { return !desktop.marker(); }));
-    EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
-}
 
 // The master devices of the program of that process, as the server lists them.
 std::size_t devicesOf(Display* d, pid_t pid) {
@@ -409,35 +410,6 @@ TEST(Desktop, TheProgramsPointerLightsNoRowOutsideASession) {
 
     EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
     noRowLitOnceTheUserLeaves("after the program quit");
-}
-
-// A second launch asks the running program to show its settings and ends,
-// through the session bus, or through the display when it finds no bus.
-TEST(Desktop, ASecondLaunchShowsTheRunningProgramsSettingsAndEnds) {
-    Desktop desktop;
-    Program first(desktop);
-    ASSERT_TRUE(waitFor([&] { return devicesOf(desktop.x(), first.pid()) == 2; })) << first.errors();
-    for (const std::string bus : {"", "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"}) {
-        auto second = desktop.run({QUILLMERE_EXECUTABLE}, "second", {bus});
-        EXPECT_EQ(second.stop(0), std::optional<int>(0)) << bus << readFile(desktop.dir() / "second.errors");
-        EXPECT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere Settings"); })) << bus;
-        desktop.tap(XK_Escape);
-        EXPECT_TRUE(waitFor([&] { return !desktop.showsWindow("Quillmere Settings"); })) << bus;
-    }
-    EXPECT_EQ(first.stop(SIGTERM), std::optional<int>(0)) << first.errors();
-}
-
-// Under Wayland the program would see no other program's input: it says so
-// and ends, whether XWayland gives it a display or not.
-TEST(Desktop, AWaylandSessionIsToldAndTheProgramEnds) {
-    Desktop desktop;
-    for (const std::string& display : {std::string(DisplayString(desktop.x())), std::string()}) {
-        auto program =
-            desktop.run({QUILLMERE_EXECUTABLE}, "wayland", {"WAYLAND_DISPLAY=wayland-0", "DISPLAY=" + display});
-        EXPECT_EQ(program.stop(0), std::optional<int>(1)) << "DISPLAY=" << display;
-        EXPECT_EQ(readFile(desktop.dir() / "wayland.errors"),
-                  "Quillmere: this is a Wayland session; Quillmere needs an X11 session\n");
-    }
 }
 
 // Another program holds the middle button: Quillmere says so and keeps out

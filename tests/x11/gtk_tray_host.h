@@ -20,7 +20,7 @@ struct MenuEntry {
     bool checkable = false;
     bool checked = false;
     bool visible = true;
-    std::string shortcut;  // "Control+q"
+    bool hasShortcut = false;
 };
 
 class TrayHost {

@@ -16,20 +16,11 @@
 namespace qm::x11test {
 namespace {
 
-// The class of a window's WM_CLASS, if it has one.
-std::string windowClass(Display* d, Window window) {
-    XClassHint hint{};
-    if (!XGetClassHint(d, window, &hint)) return "";
-    std::string found = hint.res_class ? hint.res_class : "";
-    XFree(hint.res_name);
-    XFree(hint.res_class);
-    return found;
-}
-
 // Whether a window of the program is shown within a window of trayer's, at or
 // below window (which the window manager may have framed).
-bool inTheTray(Display* d, Window window, bool withinTheTray = false) {
-    const std::string kind = windowClass(d, window);
+bool inTheTray(Desktop& desktop, Window window, bool withinTheTray = false) {
+    Display* d = desktop.x();
+    const std::string kind = desktop.windowClass(window);
     withinTheTray = withinTheTray || kind == "trayer";
     XWindowAttributes a{};
     if (withinTheTray && kind == "Quillmere" && XGetWindowAttributes(d, window, &a) && a.map_state == IsViewable)
@@ -38,7 +29,7 @@ bool inTheTray(Display* d, Window window, bool withinTheTray = false) {
     unsigned count = 0;
     if (!XQueryTree(d, window, &root, &parent, &children, &count)) return false;
     bool found = false;
-    for (unsigned i = 0; i < count && !found; ++i) found = inTheTray(d, children[i], withinTheTray);
+    for (unsigned i = 0; i < count && !found; ++i) found = inTheTray(desktop, children[i], withinTheTray);
     if (children) XFree(children);
     return found;
 }
@@ -174,7 +165,7 @@ TEST_P(WithoutATray, TheSettingsWindowStandsInUntilATrayAppears) {
     EXPECT_EQ(program.messages("nothing on this desktop shows tray items"), 1u) << program.errors();
 
     desktop.startTray();
-    EXPECT_TRUE(waitFor([&] { return inTheTray(desktop.x(), DefaultRootWindow(desktop.x())); })) << program.errors();
+    EXPECT_TRUE(waitFor([&] { return inTheTray(desktop, DefaultRootWindow(desktop.x())); })) << program.errors();
     EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
     EXPECT_EQ(program.messages("nothing on this desktop shows tray items"), 1u) << program.errors();
     for (const std::string complaint : {"CRITICAL", "WARNING"})
