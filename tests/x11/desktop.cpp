@@ -189,14 +189,6 @@ std::optional<int> Child::stop(int signal, double seconds) {
     return status_;
 }
 
-void Child::freeze() {
-    kill(pid_, SIGSTOP);
-}
-
-void Child::thaw() {
-    kill(pid_, SIGCONT);
-}
-
 Desktop::Desktop(WindowManager manager) {
     XSetErrorHandler(ignoreErrors);
     // The server picks a free display and says which once it takes clients.
@@ -232,10 +224,6 @@ void Desktop::startWindowManager() {
 // Its programs end after the display closes, its directory last.
 Desktop::~Desktop() {
     if (display_) XCloseDisplay(display_);
-}
-
-std::vector<std::string> Desktop::environment(const std::vector<std::string>& extra) const {
-    return environmentOn(busAddress_, extra);
 }
 
 std::vector<std::string> Desktop::environmentOn(const std::string& busAddress,

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <signal.h>
 #include <sys/types.h>
 
 #include <filesystem>
@@ -62,8 +63,8 @@ public:
     // Sends signal and waits for the end; the exit status, or 128 + the signal that ended it.
     std::optional<int> stop(int signal, double seconds = 60);
     // As a program that stops answering and comes back.
-    void freeze();
-    void thaw();
+    void freeze() { kill(pid_, SIGSTOP); }
+    void thaw() { kill(pid_, SIGCONT); }
 
 private:
     pid_t pid_ = -1;
@@ -90,7 +91,9 @@ public:
     const fs::path& dir() const { return dir_; }
     Display* x() const { return display_; }
     // The environment for a program on this desktop.
-    std::vector<std::string> environment(const std::vector<std::string>& extra = {}) const;
+    std::vector<std::string> environment(const std::vector<std::string>& extra = {}) const {
+        return environmentOn(busAddress_, extra);
+    }
     // Starts openbox, once it manages windows.
     void startWindowManager();
     void stopWindowManager() { manager_.reset(); }
