@@ -93,7 +93,7 @@ TEST_F(Autoscroll, HoldAndDragScrollsTheWayThePointerWentByTheClicksPosted) {
 
         const long pixels = std::labs(program->wheelTotals().first - before);
         const long clicks = pixels / pixelsPerClick;
-        EXPECT_TRUE(waitFor([&] { return std::labs(long(since(expected)) - clicks) <= 1; }, 10))
+        EXPECT_TRUE(waitFor([&] { return std::labs(long(since(expected)) - clicks) <= 1; }))
             << since(expected) << " clicks for " << pixels << " pixels\n"
             << program->errors();
         EXPECT_EQ(since(opposite), 0u);
@@ -336,12 +336,6 @@ TEST_F(Autoscroll, AWaylandSessionIsToldAndTheProgramEnds) {
     }
 }
 
-}  // namespace
-}  // namespace qm::x11test
-
-namespace qm::x11test {
-namespace {
-
 // The master devices of the program of that process, as the server lists them.
 std::size_t devicesOf(Display* d, pid_t pid) {
     const std::string prefix = "Quillmere " + std::to_string(pid) + " ";
@@ -394,7 +388,7 @@ TEST(Desktop, TheProgramsPointerLightsNoRowOutsideASession) {
     const auto litRows = [&] { return long(client.count("lit ")) - long(client.count("unlit ")); };
     const auto noRowLitOnceTheUserLeaves = [&](const char* when) {
         desktop.moveTo(5, 5);
-        EXPECT_TRUE(waitFor([&] { return litRows() == 0; }, 5)) << litRows() << " rows lit " << when;
+        EXPECT_TRUE(waitFor([&] { return litRows() == 0; })) << litRows() << " rows lit " << when;
     };
     desktop.moveTo(5, 5);
     Program program(desktop);
