@@ -87,14 +87,6 @@ void clickButton(GtkWidget* dialog, const std::string& title) {
     }
 }
 
-void pressKey(GtkWidget* dialog, unsigned long keysym) {
-    const auto where = screenRectOf(dialog);
-    ASSERT_TRUE(where);
-    // Without a window manager, the keyboard follows the pointer.
-    gtkDesktop().moveTo(where->centerX(), where->centerY());
-    gtkDesktop().tap(keysym);
-}
-
 TEST(Alert, ShowsItsTextsAndButtonsAndAnswersTheButtonClickedWhileTheRunLoopIsModal) {
     const AlertRun run(permissionAlert, [](GtkWidget* dialog) { clickButton(dialog, "Later"); });
     EXPECT_EQ(run.response, platform::alertSecondButtonReturn);
@@ -110,10 +102,10 @@ TEST(Alert, ShowsItsTextsAndButtonsAndAnswersTheButtonClickedWhileTheRunLoopIsMo
 }
 
 TEST(Alert, ReturnAnswersTheFirstButtonAndEscapeDismissesIt) {
-    const AlertRun accepted(permissionAlert, [](GtkWidget* dialog) { pressKey(dialog, XK_Return); });
+    const AlertRun accepted(permissionAlert, [](GtkWidget* dialog) { typeInto(dialog, XK_Return); });
     EXPECT_EQ(accepted.response, platform::alertFirstButtonReturn);
 
-    const AlertRun dismissed(permissionAlert, [](GtkWidget* dialog) { pressKey(dialog, XK_Escape); });
+    const AlertRun dismissed(permissionAlert, [](GtkWidget* dialog) { typeInto(dialog, XK_Escape); });
     EXPECT_EQ(dismissed.response, platform::modalResponseAbort);
     EXPECT_EQ(dismissed.modes, (std::vector<RunLoopMode>{RunLoopMode::modalPanel, RunLoopMode::defaultMode}));
 }

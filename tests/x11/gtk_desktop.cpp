@@ -122,8 +122,8 @@ std::optional<Box> menuItemOnScreen(const gtk::GtkViewWindow& window, const std:
     return std::nullopt;
 }
 
-void typeInto(const gtk::GtkViewWindow& window, unsigned long keysym, bool control) {
-    const auto where = screenRectOf(pageOf(window));
+void typeInto(void* gtkWidget, unsigned long keysym, bool control) {
+    const auto where = screenRectOf(gtkWidget);
     ASSERT_TRUE(where);
     // Without a window manager, the keyboard follows the pointer.
     Desktop& desktop = gtkDesktop();
@@ -131,6 +131,10 @@ void typeInto(const gtk::GtkViewWindow& window, unsigned long keysym, bool contr
     if (control) desktop.keyDown(XK_Control_L);
     desktop.tap(keysym);
     if (control) desktop.keyUp(XK_Control_L);
+}
+
+void typeInto(const gtk::GtkViewWindow& window, unsigned long keysym, bool control) {
+    typeInto(pageOf(window), keysym, control);
 }
 
 }  // namespace qm::x11test

@@ -30,7 +30,8 @@ std::vector<std::string> textsOf(const gtk::GtkViewWindow& window);
 void clickNode(const gtk::GtkViewWindow& window, const std::string& identifier);
 // An item of a menu the window popped up, where the user sees it.
 std::optional<Box> menuItemOnScreen(const gtk::GtkViewWindow& window, const std::string& title);
-// A key typed into the window.
+// A key typed into a widget's window, or a view's.
+void typeInto(void* gtkWidget, unsigned long keysym, bool control = false);
 void typeInto(const gtk::GtkViewWindow& window, unsigned long keysym, bool control = false);
 
 }  // namespace qm::x11test
