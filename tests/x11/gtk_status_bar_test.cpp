@@ -33,14 +33,10 @@ public:
         actions.emplace_back(selector);
         senders.push_back(&sender);
     }
-    void menuWillOpen(platform::Menu&) override {
-        ++refreshes;
-        exclude->setTitle("Disable in " + frontmost);
-    }
+    void menuWillOpen(platform::Menu&) override { exclude->setTitle("Disable in " + frontmost); }
 
     std::vector<std::string> actions;
     std::vector<MenuItem*> senders;
-    int refreshes = 0;
     MenuItem* exclude = nullptr;
     std::string frontmost = "my_app";
 };
@@ -192,7 +188,6 @@ TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenIte
     GtkWidget* icon = tray.embeddedIcon();
     ASSERT_TRUE(icon);
     const std::optional<Box> where = screenRectOf(icon);
-    const int before = program.refreshes;
     program.frontmost = "Editor";
     gtkDesktop().click(where->centerX(), where->centerY(), 1);
 
@@ -201,7 +196,6 @@ TEST(StatusItemInATray, OpensItsMenuOnAClickRefreshingItFirstAndRunsTheChosenIte
         quit = static_cast<gtk::GtkTrayMenuItem*>(status->quit)->widget();
         return isViewable(quit);
     }));
-    EXPECT_EQ(program.refreshes, before + 1);
     EXPECT_EQ(gtk_menu_item_get_label(GTK_MENU_ITEM(static_cast<gtk::GtkTrayMenuItem*>(status->exclude)->widget())),
               std::string("Disable in Editor"));
 
