@@ -120,7 +120,7 @@ TEST(StatusItemOnAPanel, ShowsTheMenuAsTheProgramSetsItAndSendsTheChosenAction) 
     EXPECT_EQ(labels(panel.menu()).at(0), "Autoscroll Enabled");
 
     EXPECT_EQ(program.actions.size(), 0u) << "setting a state is no choice of the user's";
-    panel.click(panel.entry("Autoscroll Enabled")->id);
+    ASSERT_TRUE(panel.click("Autoscroll Enabled"));
     ASSERT_TRUE(waitFor([&] { return program.actions.size() == 1; }));
     EXPECT_EQ(program.actions.at(0), "toggleEnabled");
     EXPECT_EQ(program.senders.at(0), status.enable);

@@ -179,11 +179,13 @@ std::optional<MenuEntry> TrayHost::entry(const std::string& label) {
     return std::nullopt;
 }
 
-void TrayHost::click(int id) {
-    const std::string path = property("Menu");
-    GVariant* reply = call(path, "com.canonical.dbusmenu", "Event",
-                           g_variant_new("(isvu)", id, "clicked", g_variant_new_int32(0), 0u));
+bool TrayHost::click(const std::string& label) {
+    std::optional<MenuEntry> found;
+    if (!waitFor([&] { return (found = entry(label)).has_value(); })) return false;
+    GVariant* reply = call(property("Menu"), "com.canonical.dbusmenu", "Event",
+                           g_variant_new("(isvu)", found->id, "clicked", g_variant_new_int32(0), 0u));
     if (reply) g_variant_unref(reply);
+    return true;
 }
 
 std::string TrayHost::iconFile() {

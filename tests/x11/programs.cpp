@@ -86,6 +86,14 @@ void Program::waitUntilIntercepting(Client& client) {
     if (!ready) throw std::runtime_error("quillmere never took the middle button: " + errors());
     desktop_.tap(XK_Escape);
     if (!waitFor([&] { return !desktop_.marker(); })) throw std::runtime_error("Escape did not end the first session");
+    // The program's Escape grab freezes the keyboard until it has decided the
+    // key: a key pressed before then, a modifier held for the next click, say,
+    // would count only after that click. Once a key reaches the client, the
+    // keyboard is the user's again.
+    const std::size_t keys = client.count("key Control_L");
+    desktop_.tap(XK_Control_L);
+    if (!waitFor([&] { return client.count("key Control_L") > keys; }))
+        throw std::runtime_error("the keyboard never came back to the client: " + errors());
 }
 
 void Program::lockAt(int x, int y) {
