@@ -1,13 +1,10 @@
 #include "browser.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xutil.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -15,14 +12,8 @@ namespace qm::browsertest {
 
 namespace {
 
+using x11test::readFile;
 using x11test::waitFor;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Start-up dialogs, updates, telemetry and animated scrolling stay out of the
 // way; an animation would keep moving the page after the last wheel click.
@@ -62,36 +53,6 @@ std::vector<std::string> chromiumCommand(const fs::path& profile, const std::str
     return command;
 }
 
-std::optional<std::string> windowName(Display* d, Window window) {
-    Atom actual;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    const Atom name = XInternAtom(d, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
-    if (XGetWindowProperty(d, window, name, 0, 4096, False, utf8, &actual, &format, &count, &after, &data) != Success ||
-        !data)
-        return std::nullopt;
-    std::string text(reinterpret_cast<char*>(data), count);
-    XFree(data);
-    return text;
-}
-
-std::vector<Window> managedWindows(Display* d) {
-    Atom actual;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    const Atom list = XInternAtom(d, "_NET_CLIENT_LIST", False);
-    if (XGetWindowProperty(d, DefaultRootWindow(d), list, 0, 1024, False, XA_WINDOW, &actual, &format, &count, &after,
-                           &data) != Success ||
-        !data)
-        return {};
-    std::vector<Window> windows(reinterpret_cast<Window*>(data), reinterpret_cast<Window*>(data) + count);
-    XFree(data);
-    return windows;
-}
-
 std::optional<PageState> parse(const std::string& name) {
     const auto at = name.find("qm y=");
     PageState s;
@@ -101,22 +62,6 @@ std::optional<PageState> parse(const std::string& name) {
                     &s.down1, &s.down2, &s.clicks, &s.linkAux, &s.moves, &s.left, &s.top) != 9)
         return std::nullopt;
     return s;
-}
-
-Window activeWindow(Display* d) {
-    Atom actual;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    const Atom active = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
-    Window window = 0;
-    if (XGetWindowProperty(d, DefaultRootWindow(d), active, 0, 1, False, XA_WINDOW, &actual, &format, &count, &after,
-                           &data) == Success &&
-        data) {
-        if (count == 1) window = *reinterpret_cast<Window*>(data);
-        XFree(data);
-    }
-    return window;
 }
 
 // Browsers start slowly under Xvfb on a busy machine.
@@ -135,17 +80,16 @@ Browser::Browser(Desktop& desktop, BrowserKind kind, const fs::path& page)
                                           "XDG_CONFIG_HOME=" + (dir_ / "home" / ".config").string(),
                                           "XDG_CACHE_HOME=" + (dir_ / "home" / ".cache").string()}),
                      dir_ / "output.log", dir_ / "errors.log");
-    Display* d = desktop.x();
     const bool shown = waitFor(
         [&] {
             if (!process_->running()) throw std::runtime_error("the browser ended: " + errors());
-            for (const Window w : managedWindows(d))
-                if (const auto name = windowName(d, w); name && parse(*name)) window_ = w;
+            for (const Window w : desktop.managedWindows())
+                if (const auto name = desktop.title(w); name && parse(*name)) window_ = w;
             return window_ != 0;
         },
         startSeconds);
     if (!shown) throw std::runtime_error("the browser never showed the page: " + errors());
-    if (!waitFor([&] { return activeWindow(d) == window_; }, startSeconds))
+    if (!waitFor([&] { return desktop.activeWindow() == window_; }, startSeconds))
         throw std::runtime_error("the browser's window did not become the active one");
 }
 
@@ -154,17 +98,8 @@ Browser::~Browser() {
     if (process_) process_->stop(SIGKILL);
 }
 
-std::string Browser::windowClass() const {
-    XClassHint hint{};
-    if (!XGetClassHint(desktop_.x(), window_, &hint)) return {};
-    std::string result = hint.res_class ? hint.res_class : "";
-    XFree(hint.res_name);
-    XFree(hint.res_class);
-    return result;
-}
-
 std::optional<PageState> Browser::page() const {
-    const auto name = windowName(desktop_.x(), window_);
+    const auto name = desktop_.title(window_);
     return name ? parse(*name) : std::nullopt;
 }
 
@@ -178,7 +113,7 @@ PageState Browser::waitForPage(const std::function<bool(const PageState&)>& cond
             },
             seconds))
         throw std::runtime_error("the page never showed " + what +
-                                 "; its title: " + windowName(desktop_.x(), window_).value_or("none"));
+                                 "; its title: " + desktop_.title(window_).value_or("none"));
     return *state;
 }
 

@@ -36,8 +36,6 @@ public:
     Browser& operator=(const Browser&) = delete;
 
     Window window() const { return window_; }
-    // The class string of the window's WM_CLASS, which names the application.
-    std::string windowClass() const;
     // What the page shows now; nothing while the title is not the page's.
     std::optional<PageState> page() const;
     // The page's state once it shows what condition asks for; throws when it never does.

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "x11/desktop.h"
+
 namespace qm::desktop {
 namespace {
 
 using platform::RunLoopMode;
 
-// Turns GLib's default main context until condition holds.
-void turnUntil(const std::function<bool()>& condition) {
-    while (!condition()) g_main_context_iteration(nullptr, TRUE);
-}
+// GLib's default main context turns while the test waits.
+using x11test::waitFor;
 
 TEST(GLibRunLoop, ATimerOfTheDefaultModeWaitsWhileAModalAlertRuns) {
     GLibRunLoop loop;
@@ -24,7 +24,7 @@ TEST(GLibRunLoop, ATimerOfTheDefaultModeWaitsWhileAModalAlertRuns) {
     auto poll = loop.scheduledTimer(0.001, true, [&] { ++ordinary; });
 
     loop.setMode(RunLoopMode::modalPanel);
-    turnUntil([&] { return common >= 20; });
+    ASSERT_TRUE(waitFor([&] { return common >= 20; }));
     EXPECT_EQ(ordinary, 0);
 
     // Back in the default mode the waiting timer goes on in step with the
@@ -32,7 +32,7 @@ TEST(GLibRunLoop, ATimerOfTheDefaultModeWaitsWhileAModalAlertRuns) {
     // differ, so either may be a tick ahead at each end.
     loop.setMode(RunLoopMode::defaultMode);
     const int before = common;
-    turnUntil([&] { return common >= before + 10; });
+    ASSERT_TRUE(waitFor([&] { return common >= before + 10; }));
     EXPECT_GE(ordinary, 1);
     EXPECT_LE(ordinary, common - before + 2);
 }
@@ -51,7 +51,7 @@ TEST(GLibRunLoop, TimersEndAsTheyShouldEvenInsideTheirOwnCallbacks) {
     int ticks = 0;
     auto clock = loop.scheduledTimer(0.001, true, [&] { ++ticks; });
 
-    turnUntil([&] { return ticks >= 20; });
+    ASSERT_TRUE(waitFor([&] { return ticks >= 20; }));
     EXPECT_EQ(fired, (std::vector<std::string>{"once", "self"}));
     EXPECT_FALSE(once->isValid());
     EXPECT_FALSE(invalidated->isValid());

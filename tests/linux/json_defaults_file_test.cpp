@@ -6,44 +6,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
-#include <sstream>
+
+#include "x11/desktop.h"
 
 namespace qm::desktop {
 namespace {
 
 namespace fs = std::filesystem;
 using platform::Value;
-
-std::string read(const fs::path& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Turns GLib's main context, where the file's changes are noticed, until
-// condition holds; whether it did within a few seconds.
-bool noticed(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        if (!g_main_context_iteration(nullptr, FALSE)) usleep(1000);
-    }
-    return true;
-}
+using x11test::readFile;
+// The file's changes are noticed on GLib's main loop, which the wait serves.
+using x11test::waitFor;
 
 class DefaultsFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "quillmere-defaults-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        dir = pattern;
-        file = dir / "quillmere" / "defaults.json";
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     JsonDefaultsFile open() {
         return JsonDefaultsFile(file, [this](const std::string& line) { log.push_back(line); });
     }
@@ -54,7 +31,8 @@ protected:
         fs::rename(dir / "next", file);
     }
 
-    fs::path dir, file;
+    x11test::TempDir temp;
+    const fs::path dir = temp.path(), file = dir / "quillmere" / "defaults.json";
     std::vector<std::string> log;
 };
 
@@ -70,14 +48,14 @@ TEST_F(DefaultsFile, ValuesLastAcrossRunsAndWhatAnotherProcessWritesCountsOnceNo
 
     writeAsAnother(R"({"didShowOnboarding": "YES", "excludedBundleIDs": "Gimp"})");
     // A value of the wrong type reads as nothing, and the next write replaces it.
-    ASSERT_TRUE(noticed([&] { return !later.stringArrayForKey("excludedBundleIDs"); }));
+    ASSERT_TRUE(waitFor([&] { return !later.stringArrayForKey("excludedBundleIDs"); }));
     EXPECT_TRUE(later.boolForKey("didShowOnboarding"));
     // Written in place, the file is read once its writer has closed it.
     std::ofstream(file) << R"({"didShowOnboarding": false})";
-    ASSERT_TRUE(noticed([&] { return !later.boolForKey("didShowOnboarding"); }));
+    ASSERT_TRUE(waitFor([&] { return !later.boolForKey("didShowOnboarding"); }));
     later.setObject(Value(), "didShowOnboarding");
     EXPECT_FALSE(open().boolForKey("didShowOnboarding"));
-    EXPECT_EQ(read(file).find("didShowOnboarding"), std::string::npos);
+    EXPECT_EQ(readFile(file).find("didShowOnboarding"), std::string::npos);
     EXPECT_TRUE(log.empty());
 }
 
@@ -101,7 +79,7 @@ TEST_F(DefaultsFile, AFifoADeviceOrAHugeFileIsToldOnceAndTheLastSettingsStay) {
             const int seen = changes;
             make(again);
             fs::rename(next, file);
-            ASSERT_TRUE(noticed([&] { return changes > seen; })) << told;
+            ASSERT_TRUE(waitFor([&] { return changes > seen; })) << told;
         }
         ASSERT_EQ(log.size(), before + 1) << told;
         EXPECT_NE(log.back().find(told), std::string::npos) << log.back();
@@ -111,7 +89,7 @@ TEST_F(DefaultsFile, AFifoADeviceOrAHugeFileIsToldOnceAndTheLastSettingsStay) {
         // A good file is read as ever.
         const std::string good = "Gimp" + std::to_string(n + 1);
         writeAsAnother(R"({"excludedBundleIDs": [")" + good + "\"]}");
-        ASSERT_TRUE(noticed([&] { return defaults.stringArrayForKey("excludedBundleIDs")->front() == good; }));
+        ASSERT_TRUE(waitFor([&] { return defaults.stringArrayForKey("excludedBundleIDs")->front() == good; }));
     }
 }
 
@@ -133,7 +111,7 @@ TEST_F(DefaultsFile, AFileThatIsNotOneObjectReadsAsEmptyAndIsKeptAsideSayingWher
         EXPECT_FALSE(fs::exists(file));
         const fs::path aside = n == 0 ? dir / "quillmere" / "defaults.json.bad"
                                       : dir / "quillmere" / ("defaults.json.bad." + std::to_string(n));
-        EXPECT_EQ(read(aside), text) << "nothing of what the user had is lost";
+        EXPECT_EQ(readFile(aside), text) << "nothing of what the user had is lost";
         ASSERT_EQ(log.size(), 2 * (n + 1));
         EXPECT_NE(log[2 * n].find("read as empty"), std::string::npos) << log[2 * n];
         EXPECT_NE(log[2 * n].find(told), std::string::npos) << log[2 * n];

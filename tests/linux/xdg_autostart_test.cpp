@@ -4,7 +4,8 @@
 #include <stdlib.h>
 
 #include <fstream>
-#include <sstream>
+
+#include "x11/desktop.h"
 
 namespace qm::desktop {
 namespace {
@@ -14,22 +15,8 @@ using platform::LoginItemStatus;
 
 class Autostart : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "quillmere-autostart-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        dir = pattern;
-        entry = dir / "autostart" / "quillmere.desktop";
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string entryText() const {
-        std::ifstream in(entry);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    fs::path dir, entry;
+    x11test::TempDir temp;
+    const fs::path dir = temp.path(), entry = dir / "autostart" / "quillmere.desktop";
 };
 
 TEST_F(Autostart, RegisteringWritesAnEntryThatStartsThisProgramAndTheDesktopMaySwitchItOff) {
@@ -38,7 +25,8 @@ TEST_F(Autostart, RegisteringWritesAnEntryThatStartsThisProgramAndTheDesktopMayS
     EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
     ASSERT_TRUE(items.registerApp(error)) << error;
     EXPECT_EQ(items.status(), LoginItemStatus::enabled);
-    EXPECT_NE(entryText().find("\nExec=\"/opt/Quill mere/bin/quillmere\"\n"), std::string::npos) << entryText();
+    EXPECT_NE(x11test::readFile(entry).find("\nExec=\"/opt/Quill mere/bin/quillmere\"\n"), std::string::npos)
+        << x11test::readFile(entry);
 
     // Switched off in the desktop's settings, the entry stays but runs nothing.
     for (const std::string off : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {

@@ -7,6 +7,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
 #include <fcntl.h>
+#include <gio/gio.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -43,25 +44,60 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
     return result;
 }
 
-std::optional<unsigned long> windowProperty(Display* d, Window window, Atom property, Atom type) {
-    Atom actual;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, window, property, 0, 1, False, type, &actual, &format, &count, &after, &data) !=
-            Success ||
-        !data)
-        return std::nullopt;
-    std::optional<unsigned long> value;
-    if (count == 1 && format == 32) value = *reinterpret_cast<unsigned long*>(data);
-    XFree(data);
-    return value;
-}
-
 // Whether extra sets the variable that entry sets.
 bool overridden(const std::string& entry, const std::vector<std::string>& extra) {
     const std::string name = entry.substr(0, entry.find('=') + 1);
     return std::ranges::any_of(extra, [&](const std::string& e) { return e.starts_with(name); });
+}
+
+// A property of the accessibility bus's status; the bus starts it on the
+// first call, which takes a while on a busy machine.
+GVariant* accessibilityStatus(const std::string& busAddress, const char* method, GVariant* parameters) {
+    GError* error = nullptr;
+    GDBusConnection* bus = g_dbus_connection_new_for_address_sync(
+        busAddress.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, &error);
+    GVariant* reply =
+        bus ? g_dbus_connection_call_sync(bus, "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties",
+                                          method, parameters, nullptr, G_DBUS_CALL_FLAGS_NONE, 60000, nullptr, &error)
+            : nullptr;
+    if (bus) g_object_unref(bus);
+    if (!reply) {
+        const std::string message = error ? error->message : "no answer";
+        if (error) g_error_free(error);
+        throw std::runtime_error("the accessibility bus did not answer " + std::string(method) + ": " + message);
+    }
+    return reply;
+}
+
+// Starts a server that writes a line to a descriptor of its own once it takes
+// clients ("FD" at the end of an argument stands for it); that line.
+std::string startAndHear(std::optional<Child>& child, std::vector<std::string> argv,
+                         const std::vector<std::string>& environment, const fs::path& log) {
+    int fds[2];
+    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    for (auto& a : argv)
+        if (a.ends_with("FD")) a.replace(a.size() - 2, 2, std::to_string(fds[1]));
+    child.emplace(argv, environment, log, log, fds[1]);
+    close(fds[1]);
+    std::string line;
+    pollfd readable{fds[0], POLLIN, 0};
+    char c;
+    while (poll(&readable, 1, 60000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') line += c;
+    close(fds[0]);
+    return line;
+}
+
+bool pollUntil(const std::function<bool()>& condition, double seconds, bool servingTheMainLoop) {
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (Clock::now() > deadline) return false;
+        if (!servingTheMainLoop || !g_main_context_iteration(nullptr, FALSE))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 }  // namespace
@@ -82,12 +118,27 @@ std::vector<std::string> finishedLines(const fs::path& path) {
 }
 
 bool waitFor(const std::function<bool()>& condition, double seconds) {
-    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return pollUntil(condition, seconds, true);
+}
+
+void runFor(double seconds) {
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    waitFor([&] { return Clock::now() > end; }, seconds + 1);
+}
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "quillmere-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    if (std::getenv("QUILLMERE_KEEP_DESKTOP")) {
+        std::fprintf(stderr, "kept %s\n", path_.c_str());
+        return;
     }
-    return true;
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
 }
 
 Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& environment, const fs::path& output,
@@ -127,76 +178,52 @@ bool Child::running() {
     return false;
 }
 
+// Without serving the main loop: GTK in this process would take the end of
+// the X server for its own and end the process.
 std::optional<int> Child::stop(int signal, double seconds) {
     if (running()) kill(pid_, signal);
-    if (!waitFor([&] { return !running(); }, seconds)) {
+    if (!pollUntil([&] { return !running(); }, seconds, false)) {
         kill(pid_, SIGKILL);
-        waitFor([&] { return !running(); });
+        pollUntil([&] { return !running(); }, 60, false);
     }
     return status_;
 }
 
-void Child::freeze() {
-    kill(pid_, SIGSTOP);
-}
-
-void Child::thaw() {
-    kill(pid_, SIGCONT);
-}
-
 Desktop::Desktop(WindowManager manager) {
     XSetErrorHandler(ignoreErrors);
-    std::string pattern = (fs::temp_directory_path() / "quillmere-x11-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory");
-    dir_ = pattern;
-
-    // The server picks a free display and says which on the pipe.
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-    server_.emplace(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0",
-                                             "1280x800x24", "-nolisten", "tcp", "-noreset"},
-                    environment(), dir_ / "xvfb.log", dir_ / "xvfb.log", pipeFds[1]);
-    close(pipeFds[1]);
-    std::string number;
-    pollfd readable{pipeFds[0], POLLIN, 0};
-    while (poll(&readable, 1, 30000) > 0) {
-        char c;
-        if (read(pipeFds[0], &c, 1) != 1 || c == '\n') break;
-        number += c;
-    }
-    close(pipeFds[0]);
+    // The server picks a free display and says which once it takes clients.
+    const std::string number = startAndHear(
+        server_, {"/usr/bin/Xvfb", "-displayfd", "FD", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"},
+        environment(), dir_ / "xvfb.log");
     if (number.empty()) throw std::runtime_error("Xvfb did not start: " + readFile(dir_ / "xvfb.log"));
     name_ = ":" + number;
     display_ = XOpenDisplay(name_.c_str());
     if (!display_) throw std::runtime_error("cannot open " + name_);
 
     fs::create_directories(dir_ / "home");
-    if (manager == WindowManager::none) return;
+    if (manager == WindowManager::openbox) startWindowManager();
+}
+
+void Desktop::startWindowManager() {
     manager_.emplace(std::vector<std::string>{"/usr/bin/openbox", "--sm-disable"},
                      environment({"HOME=" + (dir_ / "home").string()}), dir_ / "openbox.log", dir_ / "openbox.log");
-    const Window root = DefaultRootWindow(display_);
-    const Atom check = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False);
-    if (!waitFor([&] { return windowProperty(display_, root, check, XA_WINDOW).has_value(); }))
-        throw std::runtime_error("openbox did not start: " + readFile(dir_ / "openbox.log"));
+    // Ready once it manages a window mapped now: it leaves alone one mapped
+    // while it starts.
+    const Window probe = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 10, 10, 0, 0, 0);
+    const bool managing = waitFor([&] {
+        XUnmapWindow(display_, probe);
+        XMapWindow(display_, probe);
+        XSync(display_, False);
+        return waitFor([&] { return std::ranges::count(managedWindows(), probe) > 0; }, 2);
+    });
+    XDestroyWindow(display_, probe);
+    XSync(display_, False);
+    if (!managing) throw std::runtime_error("openbox manages no window: " + readFile(dir_ / "openbox.log"));
 }
 
+// Its programs end after the display closes, its directory last.
 Desktop::~Desktop() {
     if (display_) XCloseDisplay(display_);
-    tray_.reset();
-    bus_.reset();
-    manager_.reset();
-    server_.reset();
-    // Kept on request, to look at the logs of a failing test.
-    if (std::getenv("QUILLMERE_KEEP_DESKTOP")) {
-        std::fprintf(stderr, "desktop kept in %s\n", dir_.c_str());
-        return;
-    }
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-}
-
-std::vector<std::string> Desktop::environment(const std::vector<std::string>& extra) const {
-    return environmentOn(busAddress_, extra);
 }
 
 std::vector<std::string> Desktop::environmentOn(const std::string& busAddress,
@@ -231,25 +258,50 @@ const std::string& Desktop::startSessionBus() {
     const fs::path runtime = dir_ / "runtime";
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
-    const fs::path socket = runtime / "bus";
-    const std::string address = "unix:path=" + socket.string();
-    // The bus starts the accessibility bus with its own environment.
-    bus_.emplace(std::vector<std::string>{"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=" + address},
-                 environmentOn(address, {"HOME=" + (dir_ / "home").string()}), dir_ / "bus.log", dir_ / "bus.log");
-    if (!waitFor([&] { return fs::exists(socket) || !bus_->running(); }) || !bus_->running())
-        throw std::runtime_error("dbus-daemon did not start: " + readFile(dir_ / "bus.log"));
+    const std::string address = "unix:path=" + (runtime / "bus").string();
+    // The bus says its address once it takes connections: its socket is there
+    // a moment before, and a connection in that moment is refused. It starts
+    // the accessibility bus with its own environment.
+    const std::string said = startAndHear(
+        bus_, {"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=" + address, "--print-address=FD"},
+        environmentOn(address, {"HOME=" + (dir_ / "home").string()}), dir_ / "bus.log");
+    if (said.empty()) throw std::runtime_error("dbus-daemon did not start: " + readFile(dir_ / "bus.log"));
     busAddress_ = address;
     return busAddress_;
 }
 
-void Desktop::startTray() {
-    if (tray_) return;
+void Desktop::switchAccessibilityOn() {
+    g_variant_unref(accessibilityStatus(
+        busAddress_, "Set", g_variant_new("(ssv)", "org.a11y.Status", "IsEnabled", g_variant_new_boolean(TRUE))));
+}
+
+bool Desktop::accessibilityIsOn() {
+    GVariant* reply = accessibilityStatus(busAddress_, "Get", g_variant_new("(ss)", "org.a11y.Status", "IsEnabled"));
+    GVariant* value = nullptr;
+    g_variant_get(reply, "(v)", &value);
+    const bool on = g_variant_get_boolean(value);
+    g_variant_unref(value);
+    g_variant_unref(reply);
+    return on;
+}
+
+Window Desktop::startTray(const std::string& tint) {
+    stopTray();
     tray_.emplace(std::vector<std::string>{"trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                                           "--height", "24", "--SetDockType", "false", "--SetPartialStrut", "false"},
+                                           "--height", "24", "--SetDockType", "false", "--SetPartialStrut", "false",
+                                           "--transparent", "true", "--alpha", "0", "--tint", tint},
                   environment(), dir_ / "trayer.log", dir_ / "trayer.log");
     const Atom selection = XInternAtom(display_, "_NET_SYSTEM_TRAY_S0", False);
     if (!waitFor([&] { return XGetSelectionOwner(display_, selection) != None; }))
         throw std::runtime_error("trayer did not start: " + readFile(dir_ / "trayer.log"));
+    return XGetSelectionOwner(display_, selection);
+}
+
+void Desktop::stopTray() {
+    tray_.reset();
+    // The next tray must not take the ended one's selection for its own.
+    const Atom selection = XInternAtom(display_, "_NET_SYSTEM_TRAY_S0", False);
+    waitFor([&] { return XGetSelectionOwner(display_, selection) == None; });
 }
 
 Child Desktop::run(const std::vector<std::string>& argv, const std::string& name,
@@ -280,31 +332,6 @@ void Desktop::setMonitors(const std::vector<Box>& monitors) {
     XSync(display_, False);
 }
 
-void Desktop::moveTo(int x, int y) {
-    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
-    XSync(display_, False);
-}
-
-void Desktop::press(unsigned button) {
-    XTestFakeButtonEvent(display_, button, True, CurrentTime);
-    XSync(display_, False);
-}
-
-void Desktop::release(unsigned button) {
-    XTestFakeButtonEvent(display_, button, False, CurrentTime);
-    XSync(display_, False);
-}
-
-void Desktop::click(unsigned button) {
-    press(button);
-    release(button);
-}
-
-void Desktop::click(int x, int y, unsigned button) {
-    moveTo(x, y);
-    click(button);
-}
-
 KeyCode Desktop::keycode(unsigned long keysym) {
     // Xlib's own copy of the map is brought up to date only by events this
     // connection never reads; the server's is.
@@ -320,21 +347,6 @@ KeyCode Desktop::keycode(unsigned long keysym) {
     return found;
 }
 
-void Desktop::keyDown(unsigned long keysym) {
-    XTestFakeKeyEvent(display_, keycode(keysym), True, CurrentTime);
-    XSync(display_, False);
-}
-
-void Desktop::keyUp(unsigned long keysym) {
-    XTestFakeKeyEvent(display_, keycode(keysym), False, CurrentTime);
-    XSync(display_, False);
-}
-
-void Desktop::tap(unsigned long keysym) {
-    keyDown(keysym);
-    keyUp(keysym);
-}
-
 std::optional<Box> Desktop::marker() {
     Window root, parent, *children = nullptr;
     unsigned count = 0;
@@ -342,47 +354,65 @@ std::optional<Box> Desktop::marker() {
     std::optional<Box> found;
     for (unsigned i = 0; i < count && !found; ++i) {
         XWindowAttributes a;
-        XClassHint hint{};
-        if (!XGetWindowAttributes(display_, children[i], &a) || a.map_state != IsViewable || !a.override_redirect ||
-            !XGetClassHint(display_, children[i], &hint))
-            continue;
-        if (hint.res_class && std::string(hint.res_class) == "Quillmere") found = Box{a.x, a.y, a.width, a.height};
-        XFree(hint.res_name);
-        XFree(hint.res_class);
+        if (XGetWindowAttributes(display_, children[i], &a) && a.map_state == IsViewable && a.override_redirect &&
+            windowClass(children[i]) == "Quillmere")
+            found = Box{a.x, a.y, a.width, a.height};
     }
     if (children) XFree(children);
     return found;
 }
 
-bool Desktop::showsWindow(const std::string& title) {
-    Display* d = display_;
-    const Atom list = XInternAtom(d, "_NET_CLIENT_LIST", False), name = XInternAtom(d, "_NET_WM_NAME", False),
-               utf8 = XInternAtom(d, "UTF8_STRING", False);
-    Atom type;
+std::vector<unsigned long> Desktop::items(Window window, const char* property, Atom type) {
+    Atom actual;
     int format;
     unsigned long count, after;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, DefaultRootWindow(d), list, 0, 1024, False, XA_WINDOW, &type, &format, &count, &after,
-                           &data) != Success ||
+    if (XGetWindowProperty(display_, window, XInternAtom(display_, property, False), 0, 4096, False, type, &actual,
+                           &format, &count, &after, &data) != Success ||
         !data)
-        return false;
-    bool found = false;
-    for (unsigned long i = 0; i < count && !found; ++i) {
-        unsigned char* text = nullptr;
-        unsigned long length;
-        if (XGetWindowProperty(d, reinterpret_cast<Window*>(data)[i], name, 0, 256, False, utf8, &type, &format,
-                               &length, &after, &text) == Success &&
-            text)
-            found = std::string(reinterpret_cast<char*>(text), length) == title;
-        if (text) XFree(text);
-    }
+        return {};
+    std::vector<unsigned long> found;
+    if (format == 32)
+        found.assign(reinterpret_cast<unsigned long*>(data), reinterpret_cast<unsigned long*>(data) + count);
     XFree(data);
     return found;
 }
 
+std::optional<std::string> Desktop::title(Window window) {
+    Atom actual;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_NAME", False), 0, 4096, False,
+                           XInternAtom(display_, "UTF8_STRING", False), &actual, &format, &count, &after,
+                           &data) != Success ||
+        !data)
+        return std::nullopt;
+    std::string text(reinterpret_cast<char*>(data), count);
+    XFree(data);
+    return text;
+}
+
+std::string Desktop::windowClass(Window window) {
+    XClassHint hint{};
+    if (!XGetClassHint(display_, window, &hint)) return "";
+    std::string found = hint.res_class ? hint.res_class : "";
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    return found;
+}
+
+std::vector<Window> Desktop::managedWindows() {
+    return items(DefaultRootWindow(display_), "_NET_CLIENT_LIST", XA_WINDOW);
+}
+
+bool Desktop::showsWindow(const std::string& name) {
+    return std::ranges::any_of(managedWindows(), [&](Window w) { return title(w) == name; });
+}
+
 std::optional<Window> Desktop::activeWindow() {
-    return windowProperty(display_, DefaultRootWindow(display_), XInternAtom(display_, "_NET_ACTIVE_WINDOW", False),
-                          XA_WINDOW);
+    const auto active = items(DefaultRootWindow(display_), "_NET_ACTIVE_WINDOW", XA_WINDOW);
+    return active.size() == 1 ? std::optional<Window>(active[0]) : std::nullopt;
 }
 
 Box Desktop::geometry(Window window) {
@@ -437,11 +467,6 @@ Pointer::Pointer(Desktop& desktop, const std::string& name) : display_(desktop.x
 Pointer::~Pointer() {
     XIRemoveMasterInfo remove{XIRemoveMaster, master_, XIFloating, 0, 0};
     XIChangeHierarchy(display_, reinterpret_cast<XIAnyHierarchyChangeInfo*>(&remove), 1);
-    XSync(display_, False);
-}
-
-void Pointer::moveTo(int x, int y) {
-    XIWarpPointer(display_, master_, None, DefaultRootWindow(display_), 0, 0, 0, 0, x, y);
     XSync(display_, False);
 }
 

@@ -12,7 +12,6 @@
 #include "tools/strings_loading.h"
 #include "x11/gtk_desktop.h"
 #include "x11/gtk_tray_host.h"
-#include "x11/gtk_view_probe.h"
 
 namespace qm::x11test {
 namespace {
@@ -87,22 +86,6 @@ struct LinuxProgram {
     std::unique_ptr<AppDelegate> delegate;
 };
 
-bool desktopSupportIsOn() {
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-    GVariant* reply =
-        g_dbus_connection_call_sync(bus, "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Get",
-                                    g_variant_new("(ss)", "org.a11y.Status", "IsEnabled"), nullptr,
-                                    G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, nullptr);
-    g_object_unref(bus);
-    if (!reply) return false;
-    GVariant* value = nullptr;
-    g_variant_get(reply, "(v)", &value);
-    const bool on = g_variant_get_boolean(value);
-    g_variant_unref(value);
-    g_variant_unref(reply);
-    return on;
-}
-
 bool contains(const std::vector<std::string>& texts, const std::string& text) {
     return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
@@ -114,13 +97,13 @@ TEST(ProgramOnALinuxDesktop, FirstLaunchOnboardsSwitchesAccessibilitySupportOnAn
 
     // The engine runs at once: nothing to grant here.
     ASSERT_TRUE(panel.hasItem());
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(waitFor([&] {
         const auto enable = panel.entry("Autoscroll Enabled");
         return enable && enable->checked;
     }));
 
     // The onboarding, at its first step.
-    ASSERT_TRUE(waitUntil([&] { return windows.window() && isViewable(windows.window()->gtkWindow()); }));
+    ASSERT_TRUE(waitFor([&] { return windows.window() && isViewable(windows.window()->gtkWindow()); }));
     gtk::GtkViewWindow& onboarding = *windows.window();
     EXPECT_STREQ(gtk_window_get_title(onboarding.gtkWindow()), "Welcome to Quillmere");
     const auto page = screenRectOf(gtk_bin_get_child(GTK_BIN(onboarding.gtkWindow())));
@@ -131,39 +114,30 @@ TEST(ProgramOnALinuxDesktop, FirstLaunchOnboardsSwitchesAccessibilitySupportOnAn
 
     // The access page offers the desktop's support, and its button switches it on.
     clickNode(onboarding, "next");
-    ASSERT_TRUE(waitUntil([&] { return contains(textsOf(onboarding), "Turn on accessibility support"); }));
+    ASSERT_TRUE(waitFor([&] { return contains(textsOf(onboarding), "Turn on accessibility support"); }));
     EXPECT_TRUE(contains(textsOf(onboarding), "Turn On Accessibility Support"));
     EXPECT_FALSE(contains(textsOf(onboarding), "Open Accessibility Settings"));
-    EXPECT_FALSE(desktopSupportIsOn());
+    EXPECT_FALSE(gtkDesktop().accessibilityIsOn());
     clickNode(onboarding, "openSettings");
-    EXPECT_TRUE(waitUntil([] { return desktopSupportIsOn(); }));
+    EXPECT_TRUE(waitFor([] { return gtkDesktop().accessibilityIsOn(); }));
     // And the page says so.
-    EXPECT_TRUE(waitUntil([&] { return contains(textsOf(onboarding), "Accessibility Support Is On"); }));
+    EXPECT_TRUE(waitFor([&] { return contains(textsOf(onboarding), "Accessibility Support Is On"); }));
     EXPECT_FALSE(contains(textsOf(onboarding), "Turn On Accessibility Support"));
     EXPECT_TRUE(program.opened.urls.empty()) << "no settings page to open";
 
     // Return goes on; Escape only hides; the menu brings the same window back where it was.
     typeInto(onboarding, XK_Return);
-    ASSERT_TRUE(waitUntil([&] { return contains(textsOf(onboarding), "You're all set"); }));
+    ASSERT_TRUE(waitFor([&] { return contains(textsOf(onboarding), "You're all set"); }));
     typeInto(onboarding, XK_Escape);
-    ASSERT_TRUE(waitUntil([&] { return !isViewable(onboarding.gtkWindow()); }));
-    panel.click(panel.entry("Getting Started…")->id);
-    ASSERT_TRUE(waitUntil([&] { return isViewable(onboarding.gtkWindow()); }));
+    ASSERT_TRUE(waitFor([&] { return !isViewable(onboarding.gtkWindow()); }));
+    ASSERT_TRUE(panel.click("Getting Started…"));
+    ASSERT_TRUE(waitFor([&] { return isViewable(onboarding.gtkWindow()); }));
     EXPECT_EQ(windows.made, 1);
     EXPECT_TRUE(contains(textsOf(onboarding), "You're all set"));
 
+    // Done drops the window from within its own button's action.
     clickNode(onboarding, "done");
-    ASSERT_TRUE(waitUntil([&] { return windows.window() == nullptr; }));
-
-    // The menu switches the engine off and quits.
-    panel.click(panel.entry("Autoscroll Enabled")->id);
-    ASSERT_TRUE(waitUntil([&] {
-        const auto enable = panel.entry("Autoscroll Disabled");
-        return enable && !enable->checked;
-    }));
-    EXPECT_FALSE(program.delegate->scrollController().isEnabled());
-    panel.click(panel.entry("Quit Quillmere")->id);
-    EXPECT_TRUE(waitUntil([&] { return program.world.application().terminated(); }));
+    EXPECT_TRUE(waitFor([&] { return windows.window() == nullptr; }));
 }
 
 }  // namespace

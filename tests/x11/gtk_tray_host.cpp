@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "x11/main_loop_wait.h"
+#include "x11/desktop.h"
 
 namespace qm::x11test {
 
@@ -46,24 +46,6 @@ std::string stringOf(GVariant* properties, const char* key) {
     return g_variant_lookup(properties, key, "&s", &value) ? value : "";
 }
 
-std::string shortcutOf(GVariant* properties) {
-    GVariant* shortcut = g_variant_lookup_value(properties, "shortcut", G_VARIANT_TYPE("aas"));
-    if (!shortcut) return "";
-    std::string text;
-    GVariantIter keys;
-    g_variant_iter_init(&keys, shortcut);
-    GVariant* combination = g_variant_iter_next_value(&keys);
-    if (combination) {
-        GVariantIter parts;
-        g_variant_iter_init(&parts, combination);
-        const gchar* part = nullptr;
-        while (g_variant_iter_next(&parts, "&s", &part)) text += (text.empty() ? "" : "+") + std::string(part);
-        g_variant_unref(combination);
-    }
-    g_variant_unref(shortcut);
-    return text;
-}
-
 // A label as a panel shows it: an underscore marks the mnemonic and two stand for one.
 std::string shown(const std::string& label) {
     std::string text;
@@ -91,7 +73,10 @@ MenuEntry entryOf(GVariant* layout) {
     if (g_variant_lookup(properties, "toggle-state", "i", &state)) entry.checked = state == 1;
     gboolean visible = TRUE;
     if (g_variant_lookup(properties, "visible", "b", &visible)) entry.visible = visible;
-    entry.shortcut = shortcutOf(properties);
+    if (GVariant* shortcut = g_variant_lookup_value(properties, "shortcut", nullptr)) {
+        entry.hasShortcut = true;
+        g_variant_unref(shortcut);
+    }
     g_variant_unref(properties);
     return entry;
 }
@@ -108,7 +93,7 @@ TrayHost::TrayHost() : bus_(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)
         bus_, "org.kde.StatusNotifierWatcher", G_BUS_NAME_OWNER_FLAGS_NONE,
         [](GDBusConnection*, const gchar*, gpointer self) { static_cast<TrayHost*>(self)->owned_ = true; }, nullptr,
         this, nullptr);
-    if (!waitUntil([this] { return owned_; })) throw std::runtime_error("the watcher's name was not granted");
+    if (!waitFor([this] { return owned_; })) throw std::runtime_error("the watcher's name was not granted");
 }
 
 TrayHost::~TrayHost() {
@@ -123,7 +108,7 @@ void TrayHost::registered(const std::string& sender, const std::string& service)
 }
 
 bool TrayHost::hasItem() {
-    return waitUntil([this] { return !itemBus_.empty(); });
+    return waitFor([this] { return !itemBus_.empty(); });
 }
 
 GVariant* TrayHost::call(const std::string& path, const std::string& interface, const std::string& method,
@@ -146,7 +131,7 @@ GVariant* TrayHost::call(const std::string& path, const std::string& interface, 
             r->done = true;
         },
         &reply);
-    waitUntil([&] { return reply.done; });
+    waitFor([&] { return reply.done; });
     return reply.value;
 }
 
@@ -194,11 +179,13 @@ std::optional<MenuEntry> TrayHost::entry(const std::string& label) {
     return std::nullopt;
 }
 
-void TrayHost::click(int id) {
-    const std::string path = property("Menu");
-    GVariant* reply = call(path, "com.canonical.dbusmenu", "Event",
-                           g_variant_new("(isvu)", id, "clicked", g_variant_new_int32(0), 0u));
+bool TrayHost::click(const std::string& label) {
+    std::optional<MenuEntry> found;
+    if (!waitFor([&] { return (found = entry(label)).has_value(); })) return false;
+    GVariant* reply = call(property("Menu"), "com.canonical.dbusmenu", "Event",
+                           g_variant_new("(isvu)", found->id, "clicked", g_variant_new_int32(0), 0u));
     if (reply) g_variant_unref(reply);
+    return true;
 }
 
 std::string TrayHost::iconFile() {

@@ -20,7 +20,7 @@ struct MenuEntry {
     bool checkable = false;
     bool checked = false;
     bool visible = true;
-    std::string shortcut;  // "Control+q"
+    bool hasShortcut = false;
 };
 
 class TrayHost {
@@ -36,8 +36,9 @@ public:
     std::vector<MenuEntry> menu();
     // The first entry labelled label, in the menu as it is now.
     std::optional<MenuEntry> entry(const std::string& label);
-    // Clicks the entry, as the panel does when the user chooses it.
-    void click(int id);
+    // Clicks the entry labelled label once the menu shows it, as the panel
+    // does when the user chooses it; whether the menu showed it.
+    bool click(const std::string& label);
     // The picture the item shows: its icon name in its icon directory, an SVG or a PNG.
     std::string iconFile();
 

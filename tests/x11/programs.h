@@ -14,7 +14,7 @@
 // receives, and build/quillmere, or the program $QUILLMERE_EXECUTABLE names.
 namespace qm::x11test {
 
-// The GTK client and its log.
+// The GTK client and its log; under a window manager, once it has the focus.
 class Client {
 public:
     explicit Client(Desktop& desktop);
@@ -27,13 +27,21 @@ public:
     Box area() const { return desktop_.geometry(window_); }
     // The last scroll position the client reported.
     double scrollPosition() const;
+    // Where a widget of the client is on the screen: "button" (a link button),
+    // "label" (a label that starts with a link), "plain" (text without one).
+    Box place(const std::string& widget) const;
+    Child& process() { return process_; }
 
 private:
     Desktop& desktop_;
     fs::path logFile_;
-    std::optional<Child> process_;
+    Child process_;
     Window window_ = 0;
 };
+
+// The program the build made, or the one the environment names, such as one
+// unpacked from the package.
+std::string executable();
 
 // What the desktop offers the program besides the X server: the session's bus
 // and a tray, as a desktop session does, or less.

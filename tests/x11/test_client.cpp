@@ -1,7 +1,9 @@
-// A GTK3 application for the end-to-end tests: a scrollable list, a label with
-// a link, and a log on standard output of every button, scroll and key event
-// it receives, one line each, with the device that sent it:
-//   ready <window>            the window is on screen
+// A GTK3 application for the end-to-end tests: the kinds of links AT-SPI
+// shows (a label that starts with a link, a link button) and plain text, a
+// scrollable list, and a log on standard output of every button, scroll and
+// key event it receives, one line each, with the device that sent it:
+//   place <widget> <x> <y> <width> <height>   where label, button and plain are
+//   ready <window>            the window is on screen, every widget in its place
 //   press <button> <device> <time>   release <button> <device> <time>
 //                             (time: the monotonic clock in microseconds)
 //   orphan <button> <device>  a release whose press never came
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -60,8 +63,20 @@ void log(GdkEvent* event, gpointer) {
     gtk_main_do_event(event);
 }
 
-void announce(GtkWidget* window, gpointer) {
+GtkWidget* window;
+std::pair<const char*, GtkWidget*> places[3];
+
+// After the first frame, so that every widget has its place.
+gboolean announce(gpointer) {
+    for (const auto& [name, widget] : places) {
+        int x = 0, y = 0, originX = 0, originY = 0;
+        gtk_widget_translate_coordinates(widget, window, 0, 0, &x, &y);
+        gdk_window_get_origin(gtk_widget_get_window(window), &originX, &originY);
+        std::printf("place %s %d %d %d %d\n", name, originX + x, originY + y, gtk_widget_get_allocated_width(widget),
+                    gtk_widget_get_allocated_height(widget));
+    }
     std::printf("ready %lu\n", gdk_x11_window_get_xid(gtk_widget_get_window(window)));
+    return G_SOURCE_REMOVE;
 }
 
 void hovered(GtkWidget* row, GtkStateFlags before, gpointer) {
@@ -84,14 +99,19 @@ int main(int argc, char** argv) {
     // After the initialisation, which would derive the class from the program's name.
     gdk_set_program_class("QuillmereTestClient");
 
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), "Quillmere test client");
     gtk_window_set_default_size(GTK_WINDOW(window), 600, 500);
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    GtkWidget* link = gtk_label_new(nullptr);
-    gtk_label_set_markup(GTK_LABEL(link), "Read <a href=\"https://example.org/\">the link</a> here.");
-    // The link must not open anything: the log says what happened.
-    g_signal_connect(link, "activate-link", G_CALLBACK(+[](GtkLabel*, gchar*, gpointer) { return TRUE; }), nullptr);
+    GtkWidget* label = gtk_label_new(nullptr);
+    gtk_label_set_markup(GTK_LABEL(label), "<a href=\"https://example.org/\">The manual</a> has everything about it.");
+    places[0] = {"label", label};
+    places[1] = {"button", gtk_link_button_new_with_label("https://example.org/button", "A link button")};
+    places[2] = {"plain", gtk_label_new("Plain text, with no link in it at all.")};
+    // The links must not open anything: the log says what happened.
+    g_signal_connect(label, "activate-link", G_CALLBACK(+[](GtkLabel*, gchar*, gpointer) { return TRUE; }), nullptr);
+    g_signal_connect(places[1].second, "activate-link", G_CALLBACK(+[](GtkLinkButton*, gpointer) { return TRUE; }),
+                     nullptr);
     GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_widget_set_vexpand(scroller, TRUE);
     GtkWidget* list = gtk_list_box_new();
@@ -104,14 +124,18 @@ int main(int argc, char** argv) {
                          G_CALLBACK(hovered), nullptr);
     }
     gtk_container_add(GTK_CONTAINER(scroller), list);
-    gtk_box_pack_start(GTK_BOX(box), link, FALSE, FALSE, 8);
+    // Each as wide as its content, from the left: the label's link is where its text starts.
+    for (const auto& [name, widget] : places) {
+        gtk_widget_set_halign(widget, GTK_ALIGN_START);
+        gtk_box_pack_start(GTK_BOX(box), widget, FALSE, FALSE, 4);
+    }
     gtk_box_pack_start(GTK_BOX(box), scroller, TRUE, TRUE, 0);
     gtk_container_add(GTK_CONTAINER(window), box);
 
     g_signal_connect(gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(scroller)), "value-changed",
                      G_CALLBACK(scrolled), nullptr);
-    g_signal_connect(window, "map-event", G_CALLBACK(+[](GtkWidget* w, GdkEvent*, gpointer data) {
-                         announce(w, data);
+    g_signal_connect(window, "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer) {
+                         g_idle_add(announce, nullptr);
                          return FALSE;
                      }),
                      nullptr);

@@ -16,20 +16,11 @@
 namespace qm::x11test {
 namespace {
 
-// The class of a window's WM_CLASS, if it has one.
-std::string windowClass(Display* d, Window window) {
-    XClassHint hint{};
-    if (!XGetClassHint(d, window, &hint)) return "";
-    std::string found = hint.res_class ? hint.res_class : "";
-    XFree(hint.res_name);
-    XFree(hint.res_class);
-    return found;
-}
-
 // Whether a window of the program is shown within a window of trayer's, at or
 // below window (which the window manager may have framed).
-bool inTheTray(Display* d, Window window, bool withinTheTray = false) {
-    const std::string kind = windowClass(d, window);
+bool inTheTray(Desktop& desktop, Window window, bool withinTheTray = false) {
+    Display* d = desktop.x();
+    const std::string kind = desktop.windowClass(window);
     withinTheTray = withinTheTray || kind == "trayer";
     XWindowAttributes a{};
     if (withinTheTray && kind == "Quillmere" && XGetWindowAttributes(d, window, &a) && a.map_state == IsViewable)
@@ -38,7 +29,7 @@ bool inTheTray(Display* d, Window window, bool withinTheTray = false) {
     unsigned count = 0;
     if (!XQueryTree(d, window, &root, &parent, &children, &count)) return false;
     bool found = false;
-    for (unsigned i = 0; i < count && !found; ++i) found = inTheTray(d, children[i], withinTheTray);
+    for (unsigned i = 0; i < count && !found; ++i) found = inTheTray(desktop, children[i], withinTheTray);
     if (children) XFree(children);
     return found;
 }
@@ -68,18 +59,18 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     // Switched off, the middle button belongs to the client; switched on again, to the program.
     const Box area = client.area();
     desktop.moveTo(area.centerX(), area.centerY());
-    panel.click(panel.entry("Autoscroll Enabled")->id);
+    ASSERT_TRUE(panel.click("Autoscroll Enabled"));
     ASSERT_TRUE(waitFor([&] { return panel.entry("Autoscroll Disabled").has_value(); }));
     std::size_t mark = client.size();
     desktop.click(2);
     EXPECT_TRUE(waitFor([&] { return client.count("release 2 ", mark) == 1; }));
-    panel.click(panel.entry("Autoscroll Disabled")->id);
+    ASSERT_TRUE(panel.click("Autoscroll Disabled"));
     ASSERT_TRUE(waitFor([&] { return panel.entry("Autoscroll Enabled").has_value(); }));
     program.lockAt(area.centerX(), area.centerY());
     desktop.tap(XK_Escape);
     ASSERT_TRUE(waitFor([&] { return !desktop.marker(); }));
 
-    panel.click(panel.entry("Settings…")->id);
+    ASSERT_TRUE(panel.click("Settings…"));
     EXPECT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere Settings"); }));
     // In front, the program's own window is no application to exclude.
     EXPECT_TRUE(waitFor([&] {
@@ -91,7 +82,7 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
 
     // Launch at Login cannot be saved where a file stands in the way: the
     // user is told so, not only the log.
-    panel.click(panel.entry("Launch at Login")->id);
+    ASSERT_TRUE(panel.click("Launch at Login"));
     EXPECT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere"); }));
     desktop.tap(XK_Escape);
     EXPECT_TRUE(waitFor([&] { return !desktop.showsWindow("Quillmere"); }));
@@ -100,7 +91,7 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     // the user chose holds all the same until the program quits.
     fs::remove_all(program.defaultsFile().parent_path());
     std::ofstream(program.defaultsFile().parent_path()) << "in the way";
-    panel.click(panel.entry("Disable in QuillmereTestClient")->id);
+    ASSERT_TRUE(panel.click("Disable in QuillmereTestClient"));
     EXPECT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere"); }));
     desktop.tap(XK_Escape);
     EXPECT_TRUE(waitFor([&] { return !desktop.showsWindow("Quillmere"); }));
@@ -139,13 +130,10 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     };
     // The menu follows the active window: the settings window comes and goes.
     const auto exclude = [&](const std::string& label) {
-        panel.click(panel.entry("Settings…")->id);
+        ASSERT_TRUE(panel.click("Settings…"));
         ASSERT_TRUE(waitFor([&] { return desktop.showsWindow("Quillmere Settings"); }));
         desktop.tap(XK_Escape);
-        ASSERT_TRUE(waitFor([&] { return panel.entry("Disable in " + label).has_value(); })) << program.errors();
-        const auto item = panel.entry("Disable in " + label);
-        ASSERT_TRUE(item) << program.errors();
-        panel.click(item->id);
+        ASSERT_TRUE(panel.click("Disable in " + label)) << program.errors();
     };
     const auto stored = [&] { return readFile(program.defaultsFile()); };
     setClass("Caf\xE9");
@@ -156,7 +144,7 @@ TEST(Tray, TheMenuWorksTheProgramAndTheTriggerFollowsTheSettings) {
     EXPECT_TRUE(waitFor([&] { return stored().find("\"" + std::string(1024, 'x') + "\"") != std::string::npos; }));
     EXPECT_LT(stored().size(), 2048u);
 
-    panel.click(panel.entry("Quit Quillmere")->id);
+    ASSERT_TRUE(panel.click("Quit Quillmere"));
     EXPECT_EQ(program.stop(0), std::optional<int>(0)) << program.errors();
     EXPECT_EQ(client.count("orphan "), 0u);
 }
@@ -174,7 +162,7 @@ TEST_P(WithoutATray, TheSettingsWindowStandsInUntilATrayAppears) {
     EXPECT_EQ(program.messages("nothing on this desktop shows tray items"), 1u) << program.errors();
 
     desktop.startTray();
-    EXPECT_TRUE(waitFor([&] { return inTheTray(desktop.x(), DefaultRootWindow(desktop.x())); })) << program.errors();
+    EXPECT_TRUE(waitFor([&] { return inTheTray(desktop, DefaultRootWindow(desktop.x())); })) << program.errors();
     EXPECT_EQ(program.stop(SIGTERM), std::optional<int>(0)) << program.errors();
     EXPECT_EQ(program.messages("nothing on this desktop shows tray items"), 1u) << program.errors();
     for (const std::string complaint : {"CRITICAL", "WARNING"})
