@@ -161,25 +161,5 @@ TEST(TapRelease, NoTapIsDestroyedInsideItsOwnCallback) {
     EXPECT_EQ(run.leftOver(), "");
 }
 
-// The count above means something only if the simulated desktop sees the fault.
-platform::Event* dropOwnTap(platform::EventType, platform::Event* event, void* tap) {
-    static_cast<std::unique_ptr<platform::EventTap>*>(tap)->reset();
-    return event;
-}
-
-TEST(TapRelease, TheSimulatedDesktopCountsATapDestroyedInItsOwnCallback) {
-    sim::World world;
-    world.setTrusted(true);
-    std::unique_ptr<platform::EventTap> tap;
-    tap = world.events().tapCreate(platform::TapLocation::session, platform::TapPlacement::headInsert,
-                                   platform::TapOptions::defaultFilter,
-                                   platform::eventMaskBit(platform::event_type::keyDown), &dropOwnTap, &tap);
-    auto source = tap->createRunLoopSource(0);
-    world.runLoop().addSource(*source, platform::RunLoopMode::common);
-    tap->enable(true);
-    world.events().pressKey(53);
-    EXPECT_EQ(world.tapsDestroyedInOwnCallback(), 1u);
-}
-
 }  // namespace
 }  // namespace qm::test

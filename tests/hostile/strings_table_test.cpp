@@ -90,21 +90,21 @@ TEST_P(Faulty, IsReportedOnceWithItsLineAndSparesTheEntriesAround) {
     EXPECT_TRUE(table.problems[0].starts_with("line 3: ")) << table.problems[0];
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    StringsTable, Faulty,
-    testing::Values(Fault{"UnknownEscape", R"("bad" = "x\q";)", {}}, Fault{"TooFewHexDigits", R"("bad" = "\U12";)", {}},
-                    Fault{"HexDigitsCutByTheQuote", R"("bad" = "\U00";)", {}},
-                    Fault{"LoneSurrogate", R"("bad" = "\UD800 alone";)", {}},
-                    Fault{"MissingEquals", R"("bad" "value";)", {}}, Fault{"MissingValue", R"("bad" = ;)", {}},
-                    // Noticed only at the next line, which must not pay for it.
-                    Fault{"KeyAloneOnItsLine", R"("bad")", {}},
-                    Fault{"KeyAndEqualsAloneOnItsLine", R"("bad" = /* no value */ ;)", {}},
-                    Fault{"UnquotedKey", R"(bad = "value";)", {}}, Fault{"Garbage", "this is not an entry", {}},
-                    Fault{"GarbageWithQuotes", R"(oops "x" = "y";)", {}}, Fault{"LoneSemicolon", ";", {}},
-                    Fault{"StrayCommentEnd", "*/", {}},
-                    // The entry is whole without it, so it is kept.
-                    Fault{"MissingSemicolon", R"("kept" = "K")", {{"kept", "K"}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(StringsTable, Faulty,
+                         testing::Values(Fault{"UnknownEscape", R"("bad" = "x\q";)", {}},
+                                         Fault{"HexDigitsCutByTheQuote", R"("bad" = "\U00";)", {}},
+                                         Fault{"LoneSurrogate", R"("bad" = "\UD800 alone";)", {}},
+                                         Fault{"MissingEquals", R"("bad" "value";)", {}},
+                                         Fault{"MissingValue", R"("bad" = ;)", {}},
+                                         // Noticed only at the next line, which must not pay for it.
+                                         Fault{"KeyAloneOnItsLine", R"("bad")", {}},
+                                         Fault{"KeyAndEqualsAloneOnItsLine", R"("bad" = /* no value */ ;)", {}},
+                                         Fault{"UnquotedKey", R"(bad = "value";)", {}},
+                                         Fault{"Garbage", "this is not an entry", {}}, Fault{"LoneSemicolon", ";", {}},
+                                         Fault{"StrayCommentEnd", "*/", {}},
+                                         // The entry is whole without it, so it is kept.
+                                         Fault{"MissingSemicolon", R"("kept" = "K")", {{"kept", "K"}}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Whole tables: what still reads is kept, and each problem is reported once,
 // numbered by the line it starts on.

@@ -96,24 +96,6 @@ TEST(OnboardingView, EachStepHasItsButtonsDotAndDefault) {
     EXPECT_EQ(page.finished, 0);
 }
 
-TEST(OnboardingView, FinishingAndTheSettingsButtonLeaveTheStepAlone) {
-    Page page;
-    page.host->press("skip");
-    EXPECT_EQ(page.finished, 1);
-    EXPECT_EQ(page.step(), 0);
-
-    page.host->press("next");
-    page.host->press("openSettings");
-    EXPECT_EQ(page.settingsOpened, 1);
-    EXPECT_EQ(page.step(), 1);
-
-    page.host->press("next");
-    page.host->pressDefault();  // Return acts as Done
-    EXPECT_EQ(page.finished, 2);
-    EXPECT_EQ(page.step(), 2);
-    EXPECT_FALSE(page.host->press("next"));  // no Next on the last page
-}
-
 // Every text of every step gets the whole height it needs at the width it is given.
 void checkNothingIsCut(Page& page) {
     const cairo::PangoTextMeasure measure;

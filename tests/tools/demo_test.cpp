@@ -1,4 +1,3 @@
-#include <cairo.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "tools/pictures.h"
 #include "tools/sim_main.h"
 
 namespace qm::test {
@@ -88,26 +86,6 @@ TEST_F(Demo, AFileThatCannotBeWrittenIsNamedAndIsNoSuccess) {
         EXPECT_EQ(run({"demo", "--out", file.parent_path().string()}, out, err), 1) << file;
         EXPECT_NE(err.find("quillmere-sim: cannot write " + file.string() + "\n"), std::string::npos) << err;
     }
-}
-
-// The colour of one pixel of a picture, as 0xRRGGBB.
-uint32_t pixel(const std::string& path, int x, int y) {
-    cairo_surface_t* surface = cairo_image_surface_create_from_png(path.c_str());
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const uint32_t argb =
-        data ? *reinterpret_cast<const uint32_t*>(data + y * cairo_image_surface_get_stride(surface) + 4 * x) : 0;
-    cairo_surface_destroy(surface);
-    return argb & 0xFFFFFF;
-}
-
-TEST_F(Demo, ThePlotShadesTheStretchesItIsGiven) {
-    fs::create_directories(root_);
-    const std::string path = (root_ / "plot.png").string();
-    // Three seconds across the plot's 860 pixels from x = 70; the stretch
-    // covers x = 213 to 500, its lower part clear of the bars and the label.
-    ASSERT_EQ(tools::writeScrollPlot(path, {{1.0, -10, 0}, {2.5, 8, 0}}, {{0.5, 1.5, "hold and drag"}}), "");
-    EXPECT_NE(pixel(path, 450, 340), 0xFFFFFFu);
-    EXPECT_EQ(pixel(path, 700, 340), 0xFFFFFFu);
 }
 
 }  // namespace

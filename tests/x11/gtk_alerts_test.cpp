@@ -104,7 +104,6 @@ TEST(Alert, ShowsItsTextsAndButtonsAndAnswersTheButtonClickedWhileTheRunLoopIsMo
 TEST(Alert, ReturnAnswersTheFirstButtonAndEscapeDismissesIt) {
     const AlertRun accepted(permissionAlert, [](GtkWidget* dialog) { typeInto(dialog, XK_Return); });
     EXPECT_EQ(accepted.response, platform::alertFirstButtonReturn);
-
     const AlertRun dismissed(permissionAlert, [](GtkWidget* dialog) { typeInto(dialog, XK_Escape); });
     EXPECT_EQ(dismissed.response, platform::modalResponseAbort);
     EXPECT_EQ(dismissed.modes, (std::vector<RunLoopMode>{RunLoopMode::modalPanel, RunLoopMode::defaultMode}));
