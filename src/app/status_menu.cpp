@@ -1,5 +1,6 @@
 #include "app/app_delegate.h"
 #include "app/localized_text.h"
+#include "platform/utf8.h"
 
 namespace qm {
 
@@ -15,17 +16,8 @@ ControlState stateFor(bool on) {
     return on ? ControlState::on : ControlState::off;
 }
 
-// An application's name as the menu shows it: a name of any length would
-// make the menu as wide as the screen. Cut between characters, never inside one.
-std::string shownName(const std::string& name) {
-    constexpr std::size_t longest = 40;
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const bool continuation = (static_cast<unsigned char>(name[i]) & 0xC0) == 0x80;
-        if (!continuation && characters++ == longest) return name.substr(0, i) + "…";
-    }
-    return name;
-}
+// A name of any length would make the menu as wide as the screen.
+constexpr std::size_t longestShownName = 40;
 
 }  // namespace
 
@@ -84,8 +76,9 @@ void AppDelegate::refreshMenuState() {
     const auto app = platform_.workspace.frontmostApplication();
     const auto id = app ? app->bundleIdentifier : std::nullopt;
     const std::string name = app ? app->localizedName.value_or(id.value_or("")) : "";
-    excludeItem_->setTitle(name.empty() ? text("menu.disableForThisApp")
-                                        : formatWithString(text("menu.disableForApp"), shownName(name)));
+    excludeItem_->setTitle(
+        name.empty() ? text("menu.disableForThisApp")
+                     : formatWithString(text("menu.disableForApp"), platform::shortened(name, longestShownName)));
     excludeItem_->setState(stateFor(id && exclusions_.isExcluded(*id)));
     excludeItem_->setEnabled(id && !kDefaultExcludedBundleIDs(platform_.appIdentifiers).contains(*id));
 }

@@ -57,4 +57,13 @@ std::string repairedUtf8(std::string_view text) {
     return out;
 }
 
+std::string shortened(std::string_view text, std::size_t longest) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+        if (!continuation && characters++ == longest) return std::string(text.substr(0, i)) + "…";
+    }
+    return std::string(text);
+}
+
 }  // namespace qm::platform

@@ -10,4 +10,8 @@ namespace qm::platform {
 // decoders do. Well-formed text comes back unchanged.
 std::string repairedUtf8(std::string_view text);
 
+// The text cut to its first longest characters and an ellipsis when it is
+// longer, between characters, never inside one.
+std::string shortened(std::string_view text, std::size_t longest);
+
 }  // namespace qm::platform

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/localized_text.h"
+#include "platform/utf8.h"
 
 namespace qm {
 
@@ -22,6 +23,8 @@ namespace {
 constexpr double labelWidth = 112;
 constexpr double valueWidth = 56;
 constexpr double listHeight = 212;
+// Every row of the list is one line high: a longer name is cut to what fits beside its button.
+constexpr std::size_t longestRowName = 40;
 const Font caption = Font::system(11);
 
 // A number as people write it: at most two decimals, no trailing zeros.
@@ -117,8 +120,10 @@ v::Node SettingsView::exclusionRow(const std::string& id, bool builtIn) const {
                        : v::Button(text("settings.exclusions.remove"), [this, id] {
                              exclusions_.remove(id);
                          }).identified("remove:" + id);
-    return v::HStack(VerticalAlignment::center, 8,
-                     {v::Text(platform_.workspace.applicationName(id).value_or(id)), v::Spacer(), std::move(end)})
+    return v::HStack(
+               VerticalAlignment::center, 8,
+               {v::Text(platform::shortened(platform_.workspace.applicationName(id).value_or(id), longestRowName)),
+                v::Spacer(), std::move(end)})
         .padding(v::edge::horizontal, 10)
         .padding(v::edge::vertical, 4);
 }
